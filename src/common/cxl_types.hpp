@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+
+enum PORT_TYPE_t : uint32_t {
+    PCIE_EP = 0,
+    LEGACY_PCIE_EIP = 1,
+    RP = 4,
+    UP_SWITCH = 5,
+    DP_SWITCH = 6,
+    PCIE_PCI_BRIDGE = 7,
+    PCI_PCIE_BRIDGE = 8,
+    RCIEP = 9,
+    RCEC = 10,
+};
+
+enum PCI_CAP_TYPE_t : uint32_t {
+    AER_CAP_ID = 0x01,
+    PCIE_CAP_STRUCTURE = 0x10,
+    DVSEC_CAP_ID = 0x23,
+    DOE_CAP_ID = 0x2E,
+};
+
+// CXL DVSECs are recognised by this vendor ID in DVSEC Header 1.
+constexpr uint32_t CXL_DVSEC_VENDOR_ID = 0x1E98;
+
+enum DVSEC_ID_t : uint32_t {
+    PCIE_DVSEC_FOR_CXL_DEV = 0,
+    NON_CXL_FUNCTION_DVSEC = 2,
+    CXL_EXTENTION_PORTS_DVSEC = 3,
+    CXL_GPF_PORT_DVSEC = 4,
+    CXL_GPF_DEVICE_DVSEC = 5,
+    Flex_Bus_Port_DVSEC = 7,
+    REG_LOCATOR_DVSEC = 8,
+    CXL_MLD_DVSEC = 9,
+    PCIE_DVSECFOR_TEST_CAP = 10,
+};
+
+enum REG_LOC_REG_LOW_RBI_TYPE_t : uint32_t {
+    RBI_EMPTY = 0,
+    RBI_COMPONENT_REGISTER = 1,
+    RBI_BAR_VTD_ACL_REGISTER = 2,
+    RBI_CXL_MEM_DEV_REGISTER = 3,
+};
+
+enum CXL_CAPABILITY_ID_t : uint32_t {
+    NOT_SUPPORTED = 0,
+    CXL_CAPABILITY = 1,
+    CXL_RAS_CAPABILITY = 2,
+    CXL_SECURITY_CAPABILITY = 3,
+    CXL_LINK_CAPABILITY = 4,
+    CXL_HDM_DECODER_CAPABILITY = 5,
+    CXL_EXT_SECURITY_CAPABILITY = 6,
+    CXL_IDE_CAPABILITY = 7,
+    CXL_SNP_FLT_CAPABILITY = 8,
+    CXL_CAPABILITY_ID_MAX = 9,
+};
+
+enum CXL_DEVICE_CAPABILITIES_ID_t : uint32_t {
+    CXL_DEV_STATUS_REGISTER = 1,
+    CXL_DEV_PRIMARY_MAILBOX_REGISTER = 2,
+    CXL_DEV_SECONDARY_MAILBOX_REGISTER = 3,
+    CXL_DEV_MEMORY_REGISTER = 0x4000,
+};
