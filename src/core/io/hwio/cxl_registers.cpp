@@ -92,6 +92,13 @@ TARVO_REGISTER(DVSECHeader2, "DVSECHeader2", 0x8, 16,
     {"DVSECID", 0, 16})
 
 // ---- PCIe DVSEC for CXL devices ----
+// Memory ranges 1 and 2 share one layout, 0x10 apart.
+#define TARVO_RANGE_SIZE_LOW                                                   \
+    {"MemoryInfoValid", 0, 1}, {"MemoryActive", 1, 1}, {"MediaType", 2, 3},    \
+        {"MemoryClass", 5, 3}, {"DesiredInterleave", 8, 3}, {"RSVD", 11, 17}, \
+        {"MemorySizeLow", 28, 4}
+#define TARVO_RANGE_BASE_LOW {"RSVD", 0, 28}, {"MemoryBaseLow", 28, 4}
+
 TARVO_REGISTER(DVSECFlexBusCap, "DVSECFlexBusCap", 0xA, 16,
     {"CacheCapable", 0, 1}, {"IOCapable", 1, 1}, {"MemCapable", 2, 1},
     {"MemHwInitMode", 3, 1}, {"HDMCount", 4, 2},
@@ -116,23 +123,19 @@ TARVO_REGISTER(DVSECCXLCapability2, "DVSECCXLCapability2", 0x16, 16,
 TARVO_REGISTER(DVSECFlexBusRange1SizeHigh, "DVSECFlexBusRange1SizeHigh", 0x18, 32,
     {"MemorySizeHigh", 0, 32})
 TARVO_REGISTER(DVSECFlexBusRange1SizeLow, "DVSECFlexBusRange1SizeLow", 0x1C, 32,
-    {"MemoryInfoValid", 0, 1}, {"MemoryActive", 1, 1}, {"MediaType", 2, 3},
-    {"MemoryClass", 5, 3}, {"DesiredInterleave", 8, 3}, {"RSVD", 11, 17},
-    {"MemorySizeLow", 28, 4})
+    TARVO_RANGE_SIZE_LOW)
 TARVO_REGISTER(DVSECFlexBusRange1BaseHigh, "DVSECFlexBusRange1BaseHigh", 0x20, 32,
     {"MemoryBaseHigh", 0, 32})
 TARVO_REGISTER(DVSECFlexBusRange1BaseLow, "DVSECFlexBusRange1BaseLow", 0x24, 32,
-    {"RSVD", 0, 28}, {"MemoryBaseLow", 28, 4})
+    TARVO_RANGE_BASE_LOW)
 TARVO_REGISTER(DVSECFlexBusRange2SizeHigh, "DVSECFlexBusRange2SizeHigh", 0x28, 32,
     {"MemorySizeHigh", 0, 32})
 TARVO_REGISTER(DVSECFlexBusRange2SizeLow, "DVSECFlexBusRange2SizeLow", 0x2C, 32,
-    {"MemoryInfoValid", 0, 1}, {"MemoryActive", 1, 1}, {"MediaType", 2, 3},
-    {"MemoryClass", 5, 3}, {"DesiredInterleave", 8, 3}, {"RSVD", 11, 17},
-    {"MemorySizeLow", 28, 4})
+    TARVO_RANGE_SIZE_LOW)
 TARVO_REGISTER(DVSECFlexBusRange2BaseHigh, "DVSECFlexBusRange2BaseHigh", 0x30, 32,
     {"MemoryBaseHigh", 0, 32})
 TARVO_REGISTER(DVSECFlexBusRange2BaseLow, "DVSECFlexBusRange2BaseLow", 0x34, 32,
-    {"RSVD", 0, 28}, {"MemoryBaseLow", 28, 4})
+    TARVO_RANGE_BASE_LOW)
 
 // ---- Flex Bus Port DVSEC ----
 TARVO_REGISTER(DVSECFlexBusPortCapability, "DVSECFlexBusPortCapability", 0xA, 16,
@@ -293,6 +296,8 @@ TARVO_REGISTER(GPFPhase2Duration, "GPFPhase2Duration", 0xA, 16,
 TARVO_REGISTER(NumberOfLDSupported, "NumberOfLDSupported", 0xA, 16,
     {"NumberOfLDsSupported", 0, 16})
 
+#undef TARVO_RANGE_BASE_LOW
+#undef TARVO_RANGE_SIZE_LOW
 #undef TARVO_REGISTER
 
 }  // namespace core
