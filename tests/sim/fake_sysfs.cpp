@@ -249,6 +249,13 @@ void FakeSysfs::add_function(SBDF sbdf, const ConfigSpace& space, std::optional<
     m_dirs[sbdf.sbdf()] = dir;
 }
 
+void FakeSysfs::add_broken_entry(SBDF sbdf) {
+    const std::string link = m_root + "/sys/bus_pci_devices/" + name_of(sbdf);
+    std::error_code ec;
+    fs::remove(link, ec);
+    fs::create_symlink(name_of(sbdf), link);
+}
+
 void FakeSysfs::add_functions(SimBus& bus) {
     for (SBDF sbdf : bus.functions()) {
         add_function(sbdf, bus.config(sbdf));

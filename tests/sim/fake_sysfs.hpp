@@ -83,6 +83,9 @@ public:
     // its bridge; without one it lies below "pci<seg>:<bus>", which has no
     // "rescan".
     void add_function(SBDF sbdf, const ConfigSpace& space, std::optional<SBDF> parent = {});
+    // An entry whose path cannot be resolved (a symbolic link to itself), as
+    // an odd sysfs entry may be.
+    void add_broken_entry(SBDF sbdf);
     // Every function of the bus, without parents.
     void add_functions(SimBus& bus);
     void set_acpi_table(const std::string& signature, const std::vector<uint8_t>& data);

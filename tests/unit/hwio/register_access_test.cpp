@@ -59,6 +59,11 @@ TEST_F(RegisterAccess, ReadTakesTheRegisterBytesOfItsDword) {
     EXPECT_EQ(bus->log()[0].address, 0x04u);
     EXPECT_EQ(bus->log()[0].len, 4);
 
+    // A top byte with bit 7 set is not sign-extended.
+    Register whole = make_register(0x04, 32);
+    ASSERT_EQ(io.ReadPCI(kFn, 0, whole), 0);
+    EXPECT_EQ(field(whole, "Rest"), 0xA1B2C3u);
+
     // The base offset moves the dword; a 24-bit register at 0x09 fills its
     // dword to the top byte, assembled without overflow.
     space().set32(dvsec + 0x08, 0xFEDCBA00);
