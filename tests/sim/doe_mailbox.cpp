@@ -57,7 +57,8 @@ DoeMailbox::DoeMailbox(SimBus& bus, SBDF sbdf, uint32_t cap_offset)
     space.set32(m_cap + kDoeControl, 0);
     space.set32(m_cap + kDoeWriteMailbox, 0);
     present(space);
-    m_hooks.push_back(m_bus.on_config_write(m_sbdf, m_cap + kDoeControl, m_cap + kDoeReadMailbox + 4,
+    m_hooks.push_back(m_bus.on_config_write(m_sbdf, m_cap + kDoeControl,
+                                            m_cap + kDoeReadMailbox + 4,
                                             [this](const ConfigEvent& e) { on_write(e); }));
     m_hooks.push_back(m_bus.on_config_read(m_sbdf, m_cap + kDoeStatus, m_cap + kDoeStatus + 4,
                                            [this](const ConfigEvent& e) { on_status_read(e); }));
@@ -267,9 +268,8 @@ std::vector<uint8_t> make_cdat(const std::vector<std::vector<uint8_t>>& structur
 namespace {
 
 bool is_dword_token(const std::string& token) {
-    return token.size() == 8 && std::all_of(token.begin(), token.end(), [](unsigned char c) {
-               return std::isxdigit(c) != 0;
-           });
+    return token.size() == 8 && std::all_of(token.begin(), token.end(),
+                                            [](unsigned char c) { return std::isxdigit(c) != 0; });
 }
 
 // The hexadecimal dwords of a text like "00000001 00000003 00000000".
@@ -381,8 +381,7 @@ std::unique_ptr<DoeMailbox> add_qemu_type3(SimBus& bus) {
          load_lspci_dump(TARVO_FIXTURE_DIR "/qemu/config-0000_0d_00_0.txt")) {
         if (f.sbdf.sbdf() == kQemuType3Function.sbdf()) {
             bus.add_function(f.sbdf, f.space);
-            auto mailbox =
-                std::make_unique<DoeMailbox>(bus, f.sbdf, qemu_type3_doe().cap_offset);
+            auto mailbox = std::make_unique<DoeMailbox>(bus, f.sbdf, qemu_type3_doe().cap_offset);
             answer_like_qemu_type3(*mailbox);
             return mailbox;
         }

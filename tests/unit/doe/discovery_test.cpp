@@ -50,12 +50,22 @@ protected:
     std::vector<Found> discover() {
         auto transport =
             std::make_shared<core::pcie_doe<core::DiscoveryRequest, core::DiscoveryResponse>>();
-        std::shared_ptr<core::Discovery> discovery = std::make_shared<core::DOEDiscovery>(transport);
+        std::shared_ptr<core::Discovery> discovery =
+            std::make_shared<core::DOEDiscovery>(transport);
         std::vector<Found> found;
         for (const core::DOECap& cap : discovery->discover(target)) {
             found.push_back({cap.offset, cap.header1});
         }
         return found;
+    }
+
+    // doe_offset of a fresh lookup: its result and the offset, which holds
+    // `start` before the call.
+    std::pair<int, uint64_t> lookup(int doetype, uint64_t start = 0) {
+        uint64_t offset = start;
+        io::DOEDiscoverer discoverer(target);
+        const int rc = discoverer.doe_offset(doetype, offset);
+        return {rc, offset};
     }
 
     // The warnings logged from record `first` on.
@@ -78,10 +88,7 @@ protected:
 TEST_F(DOEDiscoveryWalk, FunctionWithoutMailboxFindsNothing) {
     add_function({});
     EXPECT_TRUE(discover().empty());
-    uint64_t offset = 0x1234;
-    io::DOEDiscoverer discoverer(target);
-    EXPECT_EQ(discoverer.doe_offset(2, offset), 1);
-    EXPECT_EQ(offset, 0x1234u);
+    EXPECT_EQ(lookup(2, 0x1234), std::make_pair(1, uint64_t{0x1234}));
 }
 
 TEST_F(DOEDiscoveryWalk, ListsEveryProtocolOfEveryMailboxInOrder) {
@@ -95,8 +102,8 @@ TEST_F(DOEDiscoveryWalk, ListsEveryProtocolOfEveryMailboxInOrder) {
                                               {0x200, 0x00000001},
                                               {0x200, 0x00021E98}}));
     // Index by index, as each answer said.
-    EXPECT_EQ(boxes[0]->requests(), (std::vector<std::vector<uint32_t>>{
-                                        {1, 3, 0}, {1, 3, 1}, {1, 3, 2}}));
+    EXPECT_EQ(boxes[0]->requests(),
+              (std::vector<std::vector<uint32_t>>{{1, 3, 0}, {1, 3, 1}, {1, 3, 2}}));
     EXPECT_TRUE(warnings().empty());
 }
 
@@ -106,26 +113,18 @@ TEST_F(DOEDiscoveryWalk, SilentMailboxGivesOneZeroEntryAndTheWalkGoesOn) {
     boxes[1]->set_discovery({sim::kDoeDiscoveryProtocol, sim::kCxlTableAccessProtocol});
     EXPECT_EQ(discover(),
               (std::vector<Found>{{0x100, 0}, {0x200, 0x00000001}, {0x200, 0x00021E98}}));
-    uint64_t offset = 0;
-    io::DOEDiscoverer discoverer(target);
-    EXPECT_EQ(discoverer.doe_offset(2, offset), 0);
-    EXPECT_EQ(offset, 0x200u);
+    EXPECT_EQ(lookup(2), std::make_pair(0, uint64_t{0x200}));
 }
 
 TEST_F(DOEDiscoveryWalk, LookupTakesTheFirstMailboxOfTheTypeWhateverItsVendor) {
     add_function({0x100, 0x200});
     boxes[0]->set_discovery({sim::kDoeDiscoveryProtocol, DoeProtocol{0x1234, 2}});
     boxes[1]->set_discovery({sim::kDoeDiscoveryProtocol, sim::kCxlTableAccessProtocol});
-    uint64_t offset = 0;
-    io::DOEDiscoverer discoverer(target);
-    EXPECT_EQ(discoverer.doe_offset(2, offset), 0);
-    EXPECT_EQ(offset, 0x100u);
+    EXPECT_EQ(lookup(2), std::make_pair(0, uint64_t{0x100}));
 
     boxes[0]->set_discovery({sim::kDoeDiscoveryProtocol});
-    EXPECT_EQ(discoverer.doe_offset(2, offset), 0);
-    EXPECT_EQ(offset, 0x200u);
-    EXPECT_EQ(discoverer.doe_offset(5, offset), 1);
-    EXPECT_EQ(offset, 0x200u);
+    EXPECT_EQ(lookup(2), std::make_pair(0, uint64_t{0x200}));
+    EXPECT_EQ(lookup(5, 0x77), std::make_pair(1, uint64_t{0x77}));
 }
 
 TEST_F(DOEDiscoveryWalk, ChainThatNeverEndsStopsAtAnIndexAlreadyAsked) {
@@ -136,10 +135,13 @@ TEST_F(DOEDiscoveryWalk, ChainThatNeverEndsStopsAtAnIndexAlreadyAsked) {
         const char* text;
     };
     const Case cases[] = {
-        {2, 1, 2, "DOE Discovery of the mailbox at 0x100 leads back to index 0x1; 2 entries were read."},
-        {3, 2, 3, "DOE Discovery of the mailbox at 0x100 leads back to index 0x2; 3 entries were read."},
+        {2, 1, 2,
+         "DOE Discovery of the mailbox at 0x100 leads back to index 0x1; 2 entries were read."},
+        {3, 2, 3,
+         "DOE Discovery of the mailbox at 0x100 leads back to index 0x2; 3 entries were read."},
         // Every index 0..255 once, then back to 1: the most one mailbox can list.
-        {256, 1, 256, "DOE Discovery of the mailbox at 0x100 leads back to index 0x1; 256 entries were read."},
+        {256, 1, 256,
+         "DOE Discovery of the mailbox at 0x100 leads back to index 0x1; 256 entries were read."},
     };
     add_function({0x100, 0x200});
     for (const Case& c : cases) {
@@ -161,10 +163,7 @@ TEST_F(DOEDiscoveryWalk, QemuType3ServesCdatAt0x190) {
     const auto mailbox = sim::add_qemu_type3(*sim.bus);
     target = target_at(sim::kQemuType3Function);
     EXPECT_EQ(discover(), (std::vector<Found>{{0x190, 0x00000001}, {0x190, 0x00021E98}}));
-    uint64_t offset = 0;
-    io::DOEDiscoverer discoverer(target);
-    EXPECT_EQ(discoverer.doe_offset(CXL_DOE_TABLE_ACCESS, offset), 0);
-    EXPECT_EQ(offset, 0x190u);
+    EXPECT_EQ(lookup(CXL_DOE_TABLE_ACCESS), std::make_pair(0, uint64_t{0x190}));
 }
 
 }  // namespace

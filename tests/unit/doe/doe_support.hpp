@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <memory>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -23,8 +24,7 @@ using std::chrono::milliseconds;
 class SleepRecorder {
 public:
     SleepRecorder()
-        : m_previous(tarvo::set_sleep_function(
-              [this](milliseconds d) { m_waits.push_back(d); })) {}
+        : m_previous(tarvo::set_sleep_function([this](milliseconds d) { m_waits.push_back(d); })) {}
     ~SleepRecorder() { tarvo::set_sleep_function(std::move(m_previous)); }
     SleepRecorder(const SleepRecorder&) = delete;
     SleepRecorder& operator=(const SleepRecorder&) = delete;
@@ -72,7 +72,8 @@ inline std::vector<Touch> touches(const tarvo::sim::SimBus& bus, uint32_t begin,
         const bool write = a.kind == tarvo::sim::AccessKind::config_write;
         if ((write || a.kind == tarvo::sim::AccessKind::config_read) && a.address >= begin &&
             a.address < end) {
-            out.push_back({write, static_cast<uint32_t>(a.address), static_cast<uint32_t>(a.value)});
+            out.push_back(
+                {write, static_cast<uint32_t>(a.address), static_cast<uint32_t>(a.value)});
         }
     }
     return out;

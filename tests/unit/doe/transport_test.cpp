@@ -52,8 +52,7 @@ std::vector<LogCapture::Record> at_least(const LogCapture& log, severity_level l
 class DOETransport : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.bus->add_function(
-            kFn, sim::ConfigBuilder().pcie_cap(PCIE_EP).aer().doe(kCap).build());
+        sim.bus->add_function(kFn, sim::ConfigBuilder().pcie_cap(PCIE_EP).aer().doe(kCap).build());
         mailbox = std::make_unique<DoeMailbox>(*sim.bus, kFn, kCap);
         mailbox->set_discovery({sim::kDoeDiscoveryProtocol, sim::kCxlTableAccessProtocol});
         sim.bus->clear_log();
@@ -65,7 +64,8 @@ protected:
 
     // A Discovery answer of the given dwords, whatever is asked.
     void answer_discovery_with(std::vector<uint32_t> dwords) {
-        mailbox->set_responder(0x0001, 0, [dwords](const std::vector<uint32_t>&) { return dwords; });
+        mailbox->set_responder(0x0001, 0,
+                               [dwords](const std::vector<uint32_t>&) { return dwords; });
     }
 
     SimDevice sim;
@@ -86,10 +86,9 @@ TEST_F(DOETransport, DiscoveryExchangeTouchesTheRegistersInOrder) {
     expected.insert(expected.end(), {{false, ctl, 0}, {false, ctl, 0}, {true, ctl, 0x80000000}});
     // Each response dword while Ready: read it, then write 1 to take it.
     for (const uint32_t dw : {0x00000001u, 0x00000003u, 0x00021E98u}) {
-        expected.insert(expected.end(), {{false, sts, 0x80000000},
-                                         {false, rdm, dw},
-                                         {false, rdm, dw},
-                                         {true, rdm, 1}});
+        expected.insert(
+            expected.end(),
+            {{false, sts, 0x80000000}, {false, rdm, dw}, {false, rdm, dw}, {true, rdm, 1}});
     }
     expected.push_back({false, sts, 0});
     EXPECT_EQ(mailbox_touches(), expected);
@@ -119,8 +118,7 @@ TEST_F(DOETransport, UnknownProtocolGetsNoAnswerAndAZeroRecord) {
     ASSERT_GE(sim.log.records().size(), 2u);
     EXPECT_EQ(sim.log.records()[1].text, "Writing into DOE Mailbox[200]: 1e98");
     EXPECT_EQ(dwords_of(rsp.protocol(), 3), (std::vector<uint32_t>{0, 0, 0}));
-    EXPECT_EQ(mailbox->requests(),
-              (std::vector<std::vector<uint32_t>>{{0x00001E98, 3, 0}}));
+    EXPECT_EQ(mailbox->requests(), (std::vector<std::vector<uint32_t>>{{0x00001E98, 3, 0}}));
     EXPECT_TRUE(touches(*sim.bus, kCap + 0x14, kCap + 0x18).empty());
 }
 
@@ -134,8 +132,9 @@ TEST_F(DOETransport, BusyMailboxIsPolledOnceASecond) {
         {debug_2, "DOE is available."},
     };
     ASSERT_GE(sim.log.records().size(), 3u);
-    EXPECT_EQ(std::vector<LogCapture::Record>(sim.log.records().begin(), sim.log.records().begin() + 3),
-              first);
+    EXPECT_EQ(
+        std::vector<LogCapture::Record>(sim.log.records().begin(), sim.log.records().begin() + 3),
+        first);
     EXPECT_EQ(sim.sleeps.waits(), std::vector<milliseconds>(3, kSecond));
     EXPECT_EQ(rsp.protocol().data, 0x01000001u);
 }
@@ -189,7 +188,7 @@ TEST_F(DOETransport, ResponseIsStoredUpToTheLengthItsHeaderGives) {
     const Case cases[] = {
         {4, {0x1, 4, 0x00021E98, 0xDEADBEEF}},
         {3, {0x1, 3, 0x00021E98, 0}},
-        {1, {0x1, 1, 0, 0}},          // dword 1 is in before its length is known
+        {1, {0x1, 1, 0, 0}},                    // dword 1 is in before its length is known
         {0, {0x1, 0, 0x00021E98, 0xDEADBEEF}},  // 0 stands for 2^18
         {0x3FFFF, {0x1, 0x3FFFF, 0x00021E98, 0xDEADBEEF}},
     };
