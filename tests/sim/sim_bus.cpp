@@ -189,8 +189,8 @@ void SimBus::run_mem_hooks(bool write, const MemEvent& event) {
     }
 }
 
-bool SimBus::config_read(SBDF sbdf, int offset, uint8_t* buf, int len) {
-    const AccessKind kind = AccessKind::config_read;
+ConfigSpace* SimBus::admit_config(AccessKind kind, SBDF sbdf, int offset, const uint8_t* buf,
+                                  int len) {
     auto it = m_functions.find(sbdf.sbdf());
     const bool valid = offset >= 0 && len >= 0 && (buf != nullptr || len == 0) &&
                        it != m_functions.end() &&
@@ -198,12 +198,21 @@ bool SimBus::config_read(SBDF sbdf, int offset, uint8_t* buf, int len) {
                            it->second.size();
     if (!valid || faulted(kind, sbdf, static_cast<uint64_t>(offset), static_cast<uint64_t>(len))) {
         log_access(kind, sbdf, static_cast<uint64_t>(offset), len, nullptr, false);
+        return nullptr;
+    }
+    return &it->second;
+}
+
+bool SimBus::config_read(SBDF sbdf, int offset, uint8_t* buf, int len) {
+    const AccessKind kind = AccessKind::config_read;
+    ConfigSpace* space = admit_config(kind, sbdf, offset, buf, len);
+    if (space == nullptr) {
         return false;
     }
-    run_config_hooks(false, {*this, sbdf, it->second, static_cast<uint32_t>(offset),
+    run_config_hooks(false, {*this, sbdf, *space, static_cast<uint32_t>(offset),
                              static_cast<uint32_t>(len), nullptr, nullptr});
     // A hook may have removed the function (a hot remove).
-    it = m_functions.find(sbdf.sbdf());
+    auto it = m_functions.find(sbdf.sbdf());
     if (it == m_functions.end()) {
         log_access(kind, sbdf, static_cast<uint64_t>(offset), len, nullptr, false);
         return false;
@@ -215,30 +224,32 @@ bool SimBus::config_read(SBDF sbdf, int offset, uint8_t* buf, int len) {
 
 bool SimBus::config_write(SBDF sbdf, int offset, const uint8_t* buf, int len) {
     const AccessKind kind = AccessKind::config_write;
-    auto it = m_functions.find(sbdf.sbdf());
-    const bool valid = offset >= 0 && len >= 0 && (buf != nullptr || len == 0) &&
-                       it != m_functions.end() &&
-                       static_cast<size_t>(offset) + static_cast<size_t>(len) <=
-                           it->second.size();
-    if (!valid || faulted(kind, sbdf, static_cast<uint64_t>(offset), static_cast<uint64_t>(len))) {
-        log_access(kind, sbdf, static_cast<uint64_t>(offset), len, nullptr, false);
+    ConfigSpace* space = admit_config(kind, sbdf, offset, buf, len);
+    if (space == nullptr) {
         return false;
     }
-    ConfigSpace& space = it->second;
     std::vector<uint8_t> before(static_cast<size_t>(len));
-    space.read(static_cast<size_t>(offset), before.data(), before.size());
-    space.device_write(static_cast<size_t>(offset), buf, static_cast<size_t>(len));
+    space->read(static_cast<size_t>(offset), before.data(), before.size());
+    space->device_write(static_cast<size_t>(offset), buf, static_cast<size_t>(len));
     log_access(kind, sbdf, static_cast<uint64_t>(offset), len, buf, true);
-    run_config_hooks(true, {*this, sbdf, space, static_cast<uint32_t>(offset),
+    run_config_hooks(true, {*this, sbdf, *space, static_cast<uint32_t>(offset),
                             static_cast<uint32_t>(len), buf, before.data()});
     return true;
 }
 
-bool SimBus::mem_read(AccessKind kind, uint64_t addr, uint8_t* buf, int len) {
+MemRange* SimBus::admit_mem(AccessKind kind, uint64_t addr, const uint8_t* buf, int len) {
     MemRange* range = (len > 0 && buf != nullptr) ? find_memory(addr, static_cast<uint64_t>(len))
                                                   : nullptr;
     if (range == nullptr || faulted(kind, SBDF(), addr, static_cast<uint64_t>(len))) {
         log_access(kind, SBDF(), addr, len, nullptr, false);
+        return nullptr;
+    }
+    return range;
+}
+
+bool SimBus::mem_read(AccessKind kind, uint64_t addr, uint8_t* buf, int len) {
+    MemRange* range = admit_mem(kind, addr, buf, len);
+    if (range == nullptr) {
         return false;
     }
     run_mem_hooks(false, {*this, *range, addr, static_cast<uint32_t>(len), nullptr, nullptr});
@@ -253,10 +264,8 @@ bool SimBus::mem_read(AccessKind kind, uint64_t addr, uint8_t* buf, int len) {
 }
 
 bool SimBus::mem_write(AccessKind kind, uint64_t addr, const uint8_t* buf, int len) {
-    MemRange* range = (len > 0 && buf != nullptr) ? find_memory(addr, static_cast<uint64_t>(len))
-                                                  : nullptr;
-    if (range == nullptr || faulted(kind, SBDF(), addr, static_cast<uint64_t>(len))) {
-        log_access(kind, SBDF(), addr, len, nullptr, false);
+    MemRange* range = admit_mem(kind, addr, buf, len);
+    if (range == nullptr) {
         return false;
     }
     const uint64_t offset = addr - range->base();

@@ -194,6 +194,10 @@ private:
         std::optional<SBDF> sbdf;
     };
 
+    // The space or range an access may go to, or nullptr after logging why
+    // it fails (bad arguments, nothing there, a fault).
+    ConfigSpace* admit_config(AccessKind kind, SBDF sbdf, int offset, const uint8_t* buf, int len);
+    MemRange* admit_mem(AccessKind kind, uint64_t addr, const uint8_t* buf, int len);
     // Counts the access and says whether a fault makes it fail.
     bool faulted(AccessKind kind, SBDF sbdf, uint64_t address, uint64_t len);
     void log_access(AccessKind kind, SBDF sbdf, uint64_t address, int len, const uint8_t* data,
