@@ -7,13 +7,16 @@
 #
 # Options:
 #   --build DIR      build tree holding bin/tarvo, lib/, etc/ and share/
-#   --script FILE    busybox sh script run in the guest (cwd /opt/tarvo)
+#   --script FILE    busybox sh script run in the guest; the helpers of
+#                    tests/e2e/guest/lib.sh are at /harness/lib.sh
 #   --out DIR        where results land (default BUILD_DIR/e2e/out)
 #   --cache DIR      kernel cache (default $TARVO_E2E_CACHE,
 #                    else BUILD_DIR/e2e-cache)
 #   --timeout SECS   QEMU is killed after this long (default 400)
 #   --bin FILE       also copy this host program and its libraries into the
 #                    guest, on PATH (repeatable)
+#   --file SRC:DEST  also copy the host file SRC to DEST in the guest
+#                    (repeatable)
 #   --no-setup       never apt-get or download; fail when something is missing
 #   --quiet          do not echo the guest console at the end
 #
@@ -30,7 +33,7 @@ set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
 BUILD=""; SCRIPT=""; OUT=""; CACHE=${TARVO_E2E_CACHE:-}; TIMEOUT=400; SETUP=1; QUIET=0
-EXTRA_BINS=()
+EXTRA_BINS=(); EXTRA_FILES=()
 KERNEL_META=linux-image-cloud-amd64
 
 die() { echo "qemu_run: $*" >&2; exit 125; }
@@ -45,6 +48,7 @@ while [ $# -gt 0 ]; do
     --cache) CACHE=$(absolute "$2"); shift 2 ;;
     --timeout) TIMEOUT=$2; shift 2 ;;
     --bin) EXTRA_BINS+=("$2"); shift 2 ;;
+    --file) EXTRA_FILES+=("$2"); shift 2 ;;
     --no-setup) SETUP=0; shift ;;
     --quiet) QUIET=1; shift ;;
     -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
@@ -136,6 +140,7 @@ cp /bin/busybox "$ROOT/bin/busybox"
 [ "$(id -u)" = 0 ] && mknod -m 600 "$ROOT/dev/console" c 5 1
 cp "$HERE/guest/init" "$ROOT/init"
 chmod 755 "$ROOT/init"
+cp "$HERE"/guest/*.sh "$ROOT/harness/"
 cp "$SCRIPT" "$ROOT/harness/script.sh"
 LIBDIRS=""
 
@@ -191,6 +196,11 @@ if [ -e /usr/share/misc/pci.ids ]; then
     cp -L /usr/share/misc/pci.ids "$ROOT/usr/share/misc/"
 fi
 for b in "${EXTRA_BINS[@]}"; do add_program "$b"; done
+for f in "${EXTRA_FILES[@]}"; do
+    [ -f "${f%%:*}" ] || die "--file ${f%%:*}: no such file"
+    mkdir -p "$ROOT$(dirname "${f#*:}")"
+    cp -L "${f%%:*}" "$ROOT${f#*:}"
+done
 
 {
     [ -n "$LIBDIRS" ] && echo "export LD_LIBRARY_PATH=$LIBDIRS"

@@ -210,14 +210,14 @@ check_states() {
 }
 
 json_parses() {   # json_parses FILE: prints the parser's complaint when it does not
-    if command -v python3 >/dev/null; then
-        python3 -c 'import json, sys; json.load(open(sys.argv[1], encoding="utf-8"))' "$1" 2>&1 | tail -n 1
-        return "${PIPESTATUS[0]}"
-    elif command -v jq >/dev/null; then
+    if command -v jq >/dev/null; then
         jq empty "$1" 2>&1 | tail -n 1
         return "${PIPESTATUS[0]}"
+    elif command -v python3 >/dev/null; then
+        python3 -c 'import json, sys; json.load(open(sys.argv[1], encoding="utf-8"))' "$1" 2>&1 | tail -n 1
+        return "${PIPESTATUS[0]}"
     fi
-    echo "no JSON parser (python3 or jq) on this host"
+    echo "no JSON parser (jq or python3) on this host"
     return 1
 }
 
