@@ -63,6 +63,7 @@ done
 OUT=${OUT:-$BUILD/e2e/out}
 CACHE=${CACHE:-$BUILD/e2e-cache}
 mkdir -p "$OUT" "$CACHE" || die "cannot create $OUT or $CACHE"
+BUILD_REAL=$(readlink -f "$BUILD")
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -155,8 +156,8 @@ add_libraries() {
     local lib dest
     for lib in $(ldd "$1" 2>/dev/null |
                  awk '$2 == "=>" && $3 ~ /^\// {print $3} $1 ~ /^\// {print $1}'); do
-        case "$lib" in
-        "$BUILD"/lib/*) continue ;;
+        case "$(readlink -f "$lib")" in
+        "$BUILD_REAL"/lib/*) continue ;;
         esac
         dest=$ROOT$lib
         [ -e "$dest" ] && continue
