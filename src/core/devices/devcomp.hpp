@@ -33,6 +33,8 @@ public:
     uint32_t GetSBDF() const { return m_sbdf.sbdf(); }
     PORT_TYPE_t GetCompType() const { return m_comp_type; }
     std::string GetDevName() const { return m_dev_name; }
+    std::string GetVendorName() const { return m_ven_name; }
+    uint32_t GetVendorId() const { return m_vendor_id; }
     void SetName(std::string device_name);
     bool IsCxl() const { return m_has_cxl_vendor_id; }
 

@@ -45,6 +45,24 @@ std::vector<std::string> keys(const std::vector<TestData>& v) {
     return out;
 }
 
+struct RefusedCase {
+    std::string text;
+    std::string message;
+};
+
+// Each text is refused with error E, whose message holds the case's message.
+template <typename E, size_t N>
+void expect_refused(const RefusedCase (&cases)[N]) {
+    for (const auto& c : cases) {
+        try {
+            TestProperties tp(c.text);
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const E& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+}
+
 using V = std::vector<std::string>;
 
 }  // namespace
@@ -142,8 +160,7 @@ TEST(TestProperties, BadTextIsRefusedWithTheMemberNamed) {
         e.replace(e.find(from), from.size(), to);
         return "{" + entry("good", "2/CFG/1", "2", "CFG", "1") + "," + e + "}";
     };
-    struct Case { std::string text; std::string message; };
-    const Case bad_data[] = {
+    const RefusedCase bad_data[] = {
         {with("\"id\": 4", "\"id\": \"x\""), "member \"id\" of entry \"bad\" is not an integer: \"x\""},
         {with("\"id\": 4", "\"id\": 1.5"), "member \"id\" of entry \"bad\" is not an integer: \"1.5\""},
         {with("\"id\": 4", "\"id\": 99999999999"), "is not an integer"},
@@ -154,28 +171,14 @@ TEST(TestProperties, BadTextIsRefusedWithTheMemberNamed) {
         {with("[\"2/CFG/1\", 5]", "\"2/CFG/1\""), "member \"dependencies\" of entry \"bad\" is not an array"},
         {with("[\"2/CFG/1\", 5]", "{\"a\": 1}"), "is not an array"},
     };
-    for (const auto& c : bad_data) {
-        try {
-            TestProperties tp(c.text);
-            ADD_FAILURE() << "accepted: " << c.text;
-        } catch (const pt::ptree_bad_data& e) {
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-        }
-    }
-    const Case bad_path[] = {
+    expect_refused<pt::ptree_bad_data>(bad_data);
+    const RefusedCase bad_path[] = {
         {with("\"dependencies\"", "\"deps\""), "entry \"bad\" has no member \"dependencies\""},
         {with("\"parse\": true,", ""), "entry \"bad\" has no member \"parse\""},
         {with("\"port\"", "\"Port\""), "entry \"bad\" has no member \"port\""},
         {"{\"version\": 3}", "entry \"version\" has no member \"parse\""},
     };
-    for (const auto& c : bad_path) {
-        try {
-            TestProperties tp(c.text);
-            ADD_FAILURE() << "accepted: " << c.text;
-        } catch (const pt::ptree_bad_path& e) {
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-        }
-    }
+    expect_refused<pt::ptree_bad_path>(bad_path);
     for (const char* text : {"", "{", "{\"a\": }", "not json", "42"}) {
         EXPECT_THROW(TestProperties tp(text), pt::json_parser_error) << text;
     }

@@ -1,30 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <map>
 #include <vector>
 
 #include "common/utility.hpp"
-
-namespace {
-// Runs a body with the local time zone set to UTC, restoring it after.
-struct UtcZone {
-    UtcZone() {
-        const char* tz = std::getenv("TZ");
-        had = tz != nullptr;
-        if (had) old = tz;
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
-    ~UtcZone() {
-        if (had) setenv("TZ", old.c_str(), 1); else unsetenv("TZ");
-        tzset();
-    }
-    bool had;
-    std::string old;
-};
-}  // namespace
+#include "utc_zone.hpp"
 
 TEST(Utility, NumberTexts) {
     EXPECT_EQ(double_to_str_w_precision(3.14159, 2), "3.14");

@@ -15,6 +15,7 @@
 #include "core/reporter/testreport_csvgen.hpp"
 #include "core/reporter/testreport_htmlgen.hpp"
 #include "core/testhistory.hpp"
+#include "unit/model/utc_zone.hpp"
 
 namespace fs = std::filesystem;
 using namespace tarvo;
@@ -143,14 +144,9 @@ TEST_F(ReportTest, SessionsInOrderWithEscapingAndTheLogo) {
 }
 
 TEST_F(ReportTest, CsvNamesFromLocalTime) {
-    const char* tz = std::getenv("TZ");
-    std::string old_tz = tz ? tz : "";
-    setenv("TZ", "UTC", 1);
-    tzset();
+    UtcZone utc;
     EXPECT_EQ(TestReportCSVGenerator::file_name_at(1796807100), "report_2026-12-09_09:05.csv");
     EXPECT_EQ(TestReportCSVGenerator::file_name_at(0), "report_1970-01-01_00:00.csv");
-    if (tz) setenv("TZ", old_tz.c_str(), 1); else unsetenv("TZ");
-    tzset();
 }
 
 TEST_F(ReportTest, CsvNeverOverwritesFilesItDidNotWrite) {

@@ -33,20 +33,21 @@ bool locate(uint64_t base_offset, const Register& reg, DwordSlot& slot) {
     return true;
 }
 
-int read_dword(hwio& io, SBDF sbdf, int offset, unsigned char (&dword)[4]) {
-    return io.ReadPCI(dword, static_cast<int>(sbdf.seg()), static_cast<int>(sbdf.bus()),
-                      static_cast<int>(sbdf.dev()), static_cast<int>(sbdf.fun()), offset, 4);
+// Locates the register and reads its dword; false when refused or failed.
+bool read_dword(hwio& io, SBDF sbdf, uint64_t base_offset, const Register& reg, DwordSlot& slot,
+                unsigned char (&dword)[4]) {
+    return locate(base_offset, reg, slot) &&
+           io.ReadPCI(dword, static_cast<int>(sbdf.seg()), static_cast<int>(sbdf.bus()),
+                      static_cast<int>(sbdf.dev()), static_cast<int>(sbdf.fun()),
+                      slot.dword_offset, 4) != 0;
 }
 
 }  // namespace
 
 int read_config_register(hwio& io, SBDF sbdf, uint64_t base_offset, Register& reg) {
     DwordSlot slot{};
-    if (!locate(base_offset, reg, slot)) {
-        return -1;
-    }
     unsigned char dword[4] = {0, 0, 0, 0};
-    if (read_dword(io, sbdf, slot.dword_offset, dword) == 0) {
+    if (!read_dword(io, sbdf, base_offset, reg, slot, dword)) {
         return -1;
     }
     uint64_t value = 0;
@@ -59,11 +60,8 @@ int read_config_register(hwio& io, SBDF sbdf, uint64_t base_offset, Register& re
 
 int write_config_register(hwio& io, SBDF sbdf, uint64_t base_offset, Register& reg) {
     DwordSlot slot{};
-    if (!locate(base_offset, reg, slot)) {
-        return -1;
-    }
     unsigned char dword[4] = {0, 0, 0, 0};
-    if (read_dword(io, sbdf, slot.dword_offset, dword) == 0) {
+    if (!read_dword(io, sbdf, base_offset, reg, slot, dword)) {
         return -1;
     }
     uint64_t value = reg.GetValue();

@@ -39,6 +39,24 @@ bool write_one(const std::string& path) {
     return written == 1;
 }
 
+// One positioned read or write of len bytes of an existing file; 1 when all
+// of them moved, else 0.
+int transfer_file(unsigned char* buf, const std::string& filename, int offset, int len,
+                  bool write) {
+    if (buf == nullptr || offset < 0 || len < 0 || !path_exists(filename)) {
+        return 0;
+    }
+    const int fd = open(filename.c_str(), write ? O_RDWR : O_RDONLY);
+    if (fd < 0) {
+        return 0;
+    }
+    const size_t count = static_cast<size_t>(len);
+    const ssize_t moved = write ? pwrite(fd, buf, count, static_cast<off_t>(offset))
+                                : pread(fd, buf, count, static_cast<off_t>(offset));
+    close(fd);
+    return moved == len ? 1 : 0;
+}
+
 // One access of exactly sizeof(T) bytes; registers must not be touched at
 // another width.
 template <typename T>
@@ -110,29 +128,11 @@ std::string hwio_linux::pci_filename(int seg, int bus, int dev, int fun) {
 }
 
 int hwio_linux::ReadFile(unsigned char* buf, std::string filename, int offset, int len) {
-    if (buf == nullptr || offset < 0 || len < 0 || !path_exists(filename)) {
-        return 0;
-    }
-    const int fd = open(filename.c_str(), O_RDONLY);
-    if (fd < 0) {
-        return 0;
-    }
-    const ssize_t got = pread(fd, buf, static_cast<size_t>(len), static_cast<off_t>(offset));
-    close(fd);
-    return got == len ? 1 : 0;
+    return transfer_file(buf, filename, offset, len, false);
 }
 
 int hwio_linux::WriteFile(unsigned char* buf, std::string filename, int offset, int len) {
-    if (buf == nullptr || offset < 0 || len < 0 || !path_exists(filename)) {
-        return 0;
-    }
-    const int fd = open(filename.c_str(), O_RDWR);
-    if (fd < 0) {
-        return 0;
-    }
-    const ssize_t put = pwrite(fd, buf, static_cast<size_t>(len), static_cast<off_t>(offset));
-    close(fd);
-    return put == len ? 1 : 0;
+    return transfer_file(buf, filename, offset, len, true);
 }
 
 int hwio_linux::ReadPCI(unsigned char* buf, int seg, int bus, int dev, int fun, int offset,
