@@ -228,15 +228,14 @@ core::TestResult CFG_7(core::Testools& tt) {
         base_r1.push_back(field(*ranges[i], i % 2 == 0 ? "MemoryBaseHigh" : "MemoryBaseLow"));
 
     // Write the complement of every saved register. From the first write on,
-    // every way out restores what has been written, the failed one included
-    // (a failed write may still have reached the device).
+    // every way out writes back each register that took its inverted value.
     std::vector<LockedRegister> written;
     for (LockedRegister& r : saved) {
-        written.push_back(r);
         r.reg.SetValue(~r.saved);
         if (tt.device->WritePCI(base, r.reg) != 0)
             return abandon(tt, base, written,
                            "Fail to write " + r.reg.GetName() + " with inverted value");
+        written.push_back(r);
     }
 
     if (tt.device->ReadPCI(base, control) != 0)
