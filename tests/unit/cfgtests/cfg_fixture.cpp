@@ -11,6 +11,10 @@ namespace cfgtests {
 using namespace tarvo;
 
 sim::ConfigSpace& CfgTest::install(sim::ConfigSpace space) {
+    for (sim::HookId id : m_hooks) bus->remove_hook(id);
+    m_hooks.clear();
+    m_pending.clear();
+    bus->clear_faults();
     return bus->add_function(kSut, std::move(space));
 }
 
@@ -26,8 +30,8 @@ core::TestResult CfgTest::run(const TestFunction& test) {
                                    kSut, device->IsCxl());
     core::Testools tt(device, std::make_shared<core::TestMessenger>(), hw,
                       std::make_shared<core::TargetInformation>(target), target);
-    for (const Fault& f : m_faults) arm(f);
-    m_faults.clear();
+    for (const auto& arm : m_pending) arm();
+    m_pending.clear();
     bus->clear_log();
     m_first_record = m_capture.records().size();
     return test(tt);
@@ -42,28 +46,51 @@ Records CfgTest::records() const {
 }
 
 void CfgTest::fail_from(sim::AccessKind kind, uint32_t offset, int nth) {
-    m_faults.push_back({kind, offset, nth});
+    m_pending.push_back([this, kind, offset, nth] {
+        if (nth <= 1) {
+            bus->fail_at(kind, offset, kSut);
+            return;
+        }
+        // A fault is checked before the hooks of an access run, so arming it
+        // in the hook of access nth - 1 fails access nth and every later one.
+        auto seen = std::make_shared<int>(0);
+        auto arm = [kind, offset, nth, seen](const sim::ConfigEvent& e) {
+            if (++*seen == nth - 1) e.bus.fail_at(kind, offset, kSut);
+        };
+        m_hooks.push_back(kind == sim::AccessKind::config_write
+                              ? bus->on_config_write(kSut, offset, offset + 1, arm)
+                              : bus->on_config_read(kSut, offset, offset + 1, arm));
+    });
 }
 
-void CfgTest::arm(const Fault& fault) {
-    const sim::AccessKind kind = fault.kind;
-    const uint32_t offset = fault.offset;
-    const int nth = fault.nth;
-    if (nth <= 1) {
-        bus->fail_at(kind, offset, kSut);
-        return;
-    }
-    // A fault is checked before the hooks of an access run, so arming it in
-    // the hook of access nth - 1 fails access nth and every later one.
-    auto seen = std::make_shared<int>(0);
-    auto arm = [kind, offset, nth, seen](const sim::ConfigEvent& e) {
-        if (++*seen == nth - 1) e.bus.fail_at(kind, offset, kSut);
-    };
-    if (kind == sim::AccessKind::config_write)
-        bus->on_config_write(kSut, offset, offset + 1, arm);
-    else
-        bus->on_config_read(kSut, offset, offset + 1, arm);
+void CfgTest::change_from(uint32_t offset, uint32_t value, int nth) {
+    m_pending.push_back([this, offset, value, nth] {
+        auto seen = std::make_shared<int>(0);
+        m_hooks.push_back(bus->on_config_read(
+            kSut, offset, offset + 4, [offset, value, nth, seen](const sim::ConfigEvent& e) {
+                if (++*seen >= nth) e.space.set32(offset, value);
+            }));
+    });
 }
+
+void CfgTest::expect(const Scenario& scenario) {
+    SCOPED_TRACE(scenario.name);
+    install(scenario.device());
+    if (scenario.arrange) scenario.arrange(*this);
+    EXPECT_EQ(verdict(run(scenario.test)), scenario.result);
+    EXPECT_EQ(records(), scenario.records);
+    EXPECT_TRUE(config_writes().empty());
+}
+
+sim::ConfigSpace one_dvsec(PORT_TYPE_t type, uint16_t id, uint8_t rev, uint16_t len,
+                           std::vector<std::pair<size_t, uint16_t>> regs) {
+    sim::ConfigBuilder b;
+    b.pcie_cap(type).dvsec(id, rev, len);
+    for (const auto& r : regs) b.reg(r.first, r.second, 2);
+    return b.build();
+}
+
+sim::ConfigSpace no_dvsec(PORT_TYPE_t type) { return sim::ConfigBuilder().pcie_cap(type).build(); }
 
 std::vector<std::pair<uint64_t, int>> CfgTest::config_writes() const {
     std::vector<std::pair<uint64_t, int>> writes;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -25,9 +26,13 @@ using Records = std::vector<Record>;
 // The address of the simulated device under test.
 const tarvo::SBDF kSut(0, 0x0d, 0, 0);
 
+struct Verdict;
+struct Scenario;
+
 class CfgTest : public ::testing::Test {
-protected:
-    // Puts space on the bus as the device under test and returns it.
+public:
+    // Puts space on the bus as the device under test and returns it; the
+    // faults and changes arranged for an earlier device are dropped.
     tarvo::sim::ConfigSpace& install(tarvo::sim::ConfigSpace space);
 
     // Runs one test case against the device as the service library would:
@@ -44,6 +49,15 @@ protected:
     // before the test case is not counted.
     void fail_from(tarvo::sim::AccessKind kind, uint32_t offset, int nth);
 
+    // Makes reads of the dword at offset present value from the nth read of
+    // the test case on, as a device whose register changes after the lookup
+    // (the probing is not counted).
+    void change_from(uint32_t offset, uint32_t value, int nth);
+
+    // Installs the scenario's device, runs its test and compares the verdict
+    // and the records.
+    void expect(const Scenario& scenario);
+
     // Configuration writes to the device, as (offset, length) pairs in order.
     std::vector<std::pair<uint64_t, int>> config_writes() const;
 
@@ -51,15 +65,10 @@ protected:
     tarvo::sim::ScopedHwioFactory factory{bus};
 
 private:
-    struct Fault {
-        tarvo::sim::AccessKind kind;
-        uint32_t offset;
-        int nth;
-    };
-    void arm(const Fault& fault);
-
     LogCapture m_capture;
-    std::vector<Fault> m_faults;
+    // Arranged before a run, armed once the device has been probed.
+    std::vector<std::function<void()>> m_pending;
+    std::vector<tarvo::sim::HookId> m_hooks;
     size_t m_first_record = 0;
 };
 
@@ -89,5 +98,23 @@ inline Verdict skipped(const std::string& msg = "") {
 inline Verdict not_supported(const std::string& msg = "") {
     return {tarvo::types::TestState::finished_not_supported, msg};
 }
+
+// One run of a test case on a device built for it, and what it must give.
+struct Scenario {
+    std::string name;
+    tarvo::TestFunction test;
+    std::function<tarvo::sim::ConfigSpace()> device;
+    Verdict result;
+    Records records;
+    std::function<void(CfgTest&)> arrange = nullptr;  // faults or changes
+};
+
+// A function of the given port type with a PCI Express Capability and one
+// DVSEC at 0x100, whose 16-bit registers (offset from the DVSEC, value) are
+// set as given.
+tarvo::sim::ConfigSpace one_dvsec(PORT_TYPE_t type, uint16_t id, uint8_t rev, uint16_t len,
+                                  std::vector<std::pair<size_t, uint16_t>> regs = {});
+// The same function without any DVSEC.
+tarvo::sim::ConfigSpace no_dvsec(PORT_TYPE_t type);
 
 }  // namespace cfgtests
