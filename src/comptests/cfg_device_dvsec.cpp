@@ -42,12 +42,7 @@ core::TestResult CFG_4(core::Testools& tt) {
     core::DVSECHeader1 h1;
     if (tt.device->ReadPCI(CXL_DEVICE_DVSEC_BASE, h1) != 0)
         return core::FailingTestResult("Fail to read DVSECHeader1");
-    const uint64_t vendor = field(h1, "DVSECVendorID");
-    const uint64_t rev = field(h1, "DVSECRev");
-    const uint64_t len = field(h1, "DVSECLen");
-    judge(tt, vendor == 0x1E98, mismatch_record("DVSECVID", 0x1E98, vendor), fail);
-    judge(tt, rev == 1, mismatch_record("DVSECREV", 1, rev), fail);
-    judge(tt, len == 0x38, mismatch_record("DVSECLEN", 0x38, len), fail);
+    support::judge_header1(tt, h1, 1, 0x38, fail);
 
     tt.messenger->info_msg("Reading Designated Vendor-Specific Header2");
     core::DVSECHeader2 h2;

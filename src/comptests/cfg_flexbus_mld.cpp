@@ -34,10 +34,10 @@ core::TestResult CFG_18(core::Testools& tt) {
 }
 
 core::TestResult CFG_19(core::Testools& tt) {
-    tt.messenger->info_msg("Flex Bus Port Capability Test launched");
     uint64_t base = 0;
-    if (tt.device->GetDVSECOffset(Flex_Bus_Port_DVSEC, base) != 0)
-        return failed_with(tt, "Fail to find Flex Bus DVSEC for CXL Device");
+    if (!support::launch_and_find(tt, "Flex Bus Port Capability Test launched", Flex_Bus_Port_DVSEC,
+                                  "Fail to find Flex Bus DVSEC for CXL Device", base))
+        return core::FailingTestResult("");
     core::DVSECFlexBusPortCapability cap;
     if (tt.device->ReadPCI(base, cap) != 0)
         return failed_with(tt, "Fail to read DVSECFlexBusPortCapability_reg.");

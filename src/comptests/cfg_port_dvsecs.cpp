@@ -16,8 +16,6 @@ namespace v2d0 {
 using support::failed_with;
 using support::field;
 using support::hex_record;
-using support::judge;
-using support::mismatch_record;
 
 core::TestResult CFG_9(core::Testools& tt) {
     tt.messenger->info_msg("Non-CXL Function Map DVSEC Test launched");
@@ -31,12 +29,7 @@ core::TestResult CFG_9(core::Testools& tt) {
         return core::FailingTestResult("Fail to read DVSECHeader1");
 
     int fail = 0;
-    const uint64_t vendor = field(h1, "DVSECVendorID");
-    const uint64_t rev = field(h1, "DVSECRev");
-    const uint64_t len = field(h1, "DVSECLen");
-    judge(tt, vendor == 0x1E98, mismatch_record("DVSECVID", 0x1E98, vendor), fail);
-    judge(tt, rev == 0, mismatch_record("DVSECREV", 0, rev), fail);
-    judge(tt, len == 0x2C, mismatch_record("DVSECLEN", 0x2C, len), fail);
+    support::judge_header1(tt, h1, 0, 0x2C, fail);
 
     if (fail) return core::FailingTestResult("");
     return core::PassingTestResult("");
@@ -50,10 +43,10 @@ const char* const kNoExtensions = "Fail to find CXL 2.0 Extensions DVSEC for CXL
 }  // namespace
 
 core::TestResult CFG_10(core::Testools& tt) {
-    tt.messenger->info_msg(kExtensionsLaunch);
     uint64_t base = 0;
-    if (tt.device->GetDVSECOffset(CXL_EXTENTION_PORTS_DVSEC, base) != 0)
-        return failed_with(tt, kNoExtensions);
+    if (!support::launch_and_find(tt, kExtensionsLaunch, CXL_EXTENTION_PORTS_DVSEC, kNoExtensions,
+                                  base))
+        return core::FailingTestResult("");
 
     core::DVSECHeader1 h1;
     core::DVSECHeader2 h2;
@@ -77,10 +70,10 @@ core::TestResult CFG_10(core::Testools& tt) {
 }
 
 core::TestResult CFG_11(core::Testools& tt) {
-    tt.messenger->info_msg(kExtensionsLaunch);
     uint64_t base = 0;
-    if (tt.device->GetDVSECOffset(CXL_EXTENTION_PORTS_DVSEC, base) != 0)
-        return failed_with(tt, kNoExtensions);
+    if (!support::launch_and_find(tt, kExtensionsLaunch, CXL_EXTENTION_PORTS_DVSEC, kNoExtensions,
+                                  base))
+        return core::FailingTestResult("");
 
     core::CXLPortControlExtensions control;
     if (tt.device->ReadPCI(base, control) != 0)
@@ -125,9 +118,9 @@ struct ScaleTest {
 
 template <typename Reg>
 core::TestResult gpf_scale_test(core::Testools& tt, const ScaleTest& test) {
-    tt.messenger->info_msg(test.launch);
     uint64_t base = 0;
-    if (tt.device->GetDVSECOffset(test.id, base) != 0) return failed_with(tt, test.not_found);
+    if (!support::launch_and_find(tt, test.launch, test.id, test.not_found, base))
+        return core::FailingTestResult("");
     Reg reg;
     if (tt.device->ReadPCI(base, reg) != 0) return failed_with(tt, test.read_failure);
     if (field(reg, test.field) > 7) return failed_with(tt, test.criteria);
