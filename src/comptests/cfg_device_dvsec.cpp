@@ -69,8 +69,8 @@ core::TestResult CFG_5(core::Testools& tt) {
     tt.messenger->info_msg("CXL Device Capability:");
     std::stringstream listing;
     listing << std::hex << "\n";
-    for (const char* name : {"CacheCapable", "IOCapable", "MemCapable", "MemHwInitMode",
-                             "HDMCount", "CXLResetCapable", "CXLResetTimeout"})
+    for (const char* name : {"CacheCapable", "IOCapable", "MemCapable", "MemHwInitMode", "HDMCount",
+                             "CXLResetCapable", "CXLResetTimeout"})
         listing << name << ": " << field(cap, name) << "\n";
     tt.messenger->info_msg(listing.str());
 
@@ -148,9 +148,8 @@ core::TestResult abandon(core::Testools& tt, uint64_t base, std::vector<LockedRe
     return core::FailingTestResult(failure);
 }
 
-const char* const kControlFields[] = {"CacheEnable",        "MemEnable",
-                                      "CacheSFCoverage",    "CacheSFGranularity",
-                                      "CacheCleanEviction", "ViralEnable"};
+const char* const kControlFields[] = {"CacheEnable",        "MemEnable",          "CacheSFCoverage",
+                                      "CacheSFGranularity", "CacheCleanEviction", "ViralEnable"};
 
 // How each compared field is named in the lock test's records.
 struct LockFinding {
@@ -174,7 +173,8 @@ const LockFinding kControlFindings[] = {
 };
 
 std::string base_finding(bool locked, int range, const char* half) {
-    return std::string(locked ? "CONFIG_LOCK = 1. R1 != R2 for Range" : "CONFIG_LOCK = 0. R1 == R2 for Range") +
+    return std::string(locked ? "CONFIG_LOCK = 1. R1 != R2 for Range"
+                              : "CONFIG_LOCK = 0. R1 == R2 for Range") +
            std::to_string(range) + " " + half + " after writing inverted values.";
 }
 

@@ -42,7 +42,8 @@ core::TestResult CFG_19(core::Testools& tt) {
     if (tt.device->ReadPCI(base, cap) != 0)
         return failed_with(tt, "Fail to read DVSECFlexBusPortCapability_reg.");
     if (field(cap, "IOCapable") != 1)
-        return failed_with(tt, "DVSEC Flex Bus Port Capability value for IO_Capable doesn't match.");
+        return failed_with(tt,
+                           "DVSEC Flex Bus Port Capability value for IO_Capable doesn't match.");
     if (field(cap, "CXL2p0Capable") != 1)
         return failed_with(tt,
                            "DVSEC Flex Bus Port Capability value for CXL2p0Capable doesn't match.");

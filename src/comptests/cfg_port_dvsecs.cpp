@@ -56,13 +56,16 @@ core::TestResult CFG_10(core::Testools& tt) {
     // Stops at the first field that does not hold.
     const uint64_t vendor = field(h1, "DVSECVendorID");
     if (vendor != 0x1E98)
-        return failed_with(tt, hex_record("Mismatch field DVSECVID, expected:0x1e98 read:0x", vendor));
+        return failed_with(tt,
+                           hex_record("Mismatch field DVSECVID, expected:0x1e98 read:0x", vendor));
     const uint64_t rev = field(h1, "DVSECRev");
     if (rev != 0)
-        return failed_with(tt, hex_record("Mismatch field DVSECRev, expected:0x0 but read:0x", rev));
+        return failed_with(tt,
+                           hex_record("Mismatch field DVSECRev, expected:0x0 but read:0x", rev));
     const uint64_t len = field(h1, "DVSECLen");
     if (len != 0x28)
-        return failed_with(tt, hex_record("Mismatch field DVSECLen, expected:0x28 but read:0x", len));
+        return failed_with(tt,
+                           hex_record("Mismatch field DVSECLen, expected:0x28 but read:0x", len));
     const uint64_t id = field(h2, "DVSECID");
     if (id != CXL_EXTENTION_PORTS_DVSEC)
         return failed_with(tt, hex_record("Mismatch field DVSECID, expected: 0x3 but read:0x", id));
@@ -140,21 +143,23 @@ core::TestResult CFG_12(core::Testools& tt) {
 
 core::TestResult CFG_13(core::Testools& tt) {
     return gpf_scale_test<core::GPFPhase1Control>(
-        tt, {"GPF Port Phase 1 Test launched.", CXL_GPF_PORT_DVSEC,
-             "Fail to find CXL GPF PORT  DVSEC for CXL Device.", "Fail to read GPFPhase1Control_reg.",
-             "PortGPFPhase1TimeoutScale", "PortGPFPhase1TimeoutScale value doesn't match criteria."});
+        tt,
+        {"GPF Port Phase 1 Test launched.", CXL_GPF_PORT_DVSEC,
+         "Fail to find CXL GPF PORT  DVSEC for CXL Device.", "Fail to read GPFPhase1Control_reg.",
+         "PortGPFPhase1TimeoutScale", "PortGPFPhase1TimeoutScale value doesn't match criteria."});
 }
 
 core::TestResult CFG_14(core::Testools& tt) {
     return gpf_scale_test<core::GPFPhase2Control>(
-        tt, {"GPF Port Phase 2 Test launched.", CXL_GPF_PORT_DVSEC,
-             "Fail to find CXL GPF PORT  DVSEC for CXL Device.", "Fail to read GPFPhase2Control_reg.",
-             "PortGPFPhase2TimeoutScale", "PortGPFPhase2TimeoutScale value doesn't match criteria."});
+        tt,
+        {"GPF Port Phase 2 Test launched.", CXL_GPF_PORT_DVSEC,
+         "Fail to find CXL GPF PORT  DVSEC for CXL Device.", "Fail to read GPFPhase2Control_reg.",
+         "PortGPFPhase2TimeoutScale", "PortGPFPhase2TimeoutScale value doesn't match criteria."});
 }
 
 core::TestResult CFG_15(core::Testools& tt) {
-    return gpf_header_test(tt, "GPF Device DVSEC Test launched", CXL_GPF_DEVICE_DVSEC,
-                           kNoGpfDevice, "Fail to read DVSECHeader1/2.",
+    return gpf_header_test(tt, "GPF Device DVSEC Test launched", CXL_GPF_DEVICE_DVSEC, kNoGpfDevice,
+                           "Fail to read DVSECHeader1/2.",
                            "Mismatch field DVSECID expected:0x05, read:0x");
 }
 

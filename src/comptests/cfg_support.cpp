@@ -63,8 +63,7 @@ bool launch_and_find(core::Testools& tt, const std::string& launch, DVSEC_ID_t i
     return false;
 }
 
-int read_dvsec_headers(core::Testools& tt, uint64_t base, core::Register& h1,
-                       core::Register& h2) {
+int read_dvsec_headers(core::Testools& tt, uint64_t base, core::Register& h1, core::Register& h2) {
     if (tt.device->ReadPCI(base, h1) != 0) return -1;
     return tt.device->ReadPCI(base, h2) != 0 ? -1 : 0;
 }

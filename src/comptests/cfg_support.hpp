@@ -48,8 +48,7 @@ bool launch_and_find(core::Testools& tt, const std::string& launch, DVSEC_ID_t i
                      const std::string& not_found, uint64_t& base);
 
 // Reads both DVSEC header registers at base; 0 when both were read.
-int read_dvsec_headers(core::Testools& tt, uint64_t base, core::Register& h1,
-                       core::Register& h2);
+int read_dvsec_headers(core::Testools& tt, uint64_t base, core::Register& h1, core::Register& h2);
 
 // One judged header field: the record is prefix + value read + newline.
 struct HeaderRule {
