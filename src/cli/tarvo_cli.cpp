@@ -145,6 +145,16 @@ po::positional_options_description command_positions() {
     return pos;
 }
 
+po::parsed_options parse_command_line(int argc, const char* const argv[],
+                                      const po::options_description& global,
+                                      po::variables_map& vm) {
+    static const po::positional_options_description pos = command_positions();
+    po::parsed_options parsed =
+        po::command_line_parser(argc, argv).options(global).positional(pos).allow_unregistered().run();
+    po::store(parsed, vm);
+    return parsed;
+}
+
 int verbosity_of(const po::variables_map& vm) {
     if (vm.count("verbosity"))
         return vm["verbosity"].as<int>();
@@ -217,17 +227,11 @@ int command_loop(bool is_interactive, po::variables_map& vm, po::parsed_options 
 
 int tarvo_main(int argc, const char* const argv[]) {
     const po::options_description global = main_options();
-    const po::positional_options_description pos = command_positions();
     po::variables_map vm;
     po::parsed_options parsed(&global);
     int verbosity = 5;
     try {
-        parsed = po::command_line_parser(argc, argv)
-                     .options(global)
-                     .positional(pos)
-                     .allow_unregistered()
-                     .run();
-        po::store(parsed, vm);
+        parsed = parse_command_line(argc, argv, global, vm);
         verbosity = verbosity_of(vm);
     } catch (const std::exception& e) {
         say_in_red(e.what());

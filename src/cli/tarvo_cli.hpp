@@ -25,6 +25,12 @@ void init_suggested_commands(SuggestionTable& suggested);
 boost::program_options::options_description main_options();
 boost::program_options::positional_options_description command_positions();
 
+// Parses the program's command line against `global`; options it does not
+// know and the command's words stay in the result for the command.
+boost::program_options::parsed_options parse_command_line(
+    int argc, const char* const argv[], const boost::program_options::options_description& global,
+    boost::program_options::variables_map& vm);
+
 // 5, or what --verbosity, --vverbose, --verbose or --minimal ask for (the
 // first of these that was given).
 int verbosity_of(const boost::program_options::variables_map& vm);
