@@ -1,0 +1,97 @@
+#include "comptests/mem_tests.hpp"
+
+#include <sstream>
+#include <string>
+
+#include "core/devices/devcomp.hpp"
+#include "core/io/hwio/cxl_registers.hpp"
+
+namespace comptests2_0 {
+
+using tarvo::core::Register;
+using tarvo::core::TestResult;
+using tarvo::core::Testools;
+
+namespace {
+
+// Every text of these tests ends in an end of line.
+std::string line(const char* text) {
+    std::ostringstream s;
+    s << text << std::endl;
+    return s.str();
+}
+
+TestResult failed(Testools& tt, const char* text) {
+    const std::string msg = line(text);
+    tt.messenger->fail_msg(msg);
+    return tarvo::core::FailingTestResult(msg);
+}
+
+uint64_t field(const Register& reg, const char* name) {
+    uint64_t value = 0;
+    reg.GetValuebyFieldName(name, value);
+    return value;
+}
+
+bool find_device_dvsec(Testools& tt, uint64_t& dvsec) {
+    return tt.device && tt.device->GetDVSECOffset(PCIE_DVSEC_FOR_CXL_DEV, dvsec) == 0;
+}
+
+bool memory_class_valid(uint64_t v) { return v <= 1; }
+bool desired_interleave_valid(uint64_t v) { return v <= 2; }
+
+}  // namespace
+
+TestResult MEM_1(Testools& tt) {
+    uint64_t dvsec = 0;
+    if (!find_device_dvsec(tt, dvsec)) {
+        return failed(tt, "Fail to find PCIe DVSEC for CXL Device");
+    }
+    tarvo::core::DVSECFlexBusRange1SizeLow size_low;
+    if (tt.device->ReadPCI(dvsec, size_low) != 0) {
+        return failed(tt, "Fail to read DVSECFlexBusRange1SizeLow");
+    }
+    if (!memory_class_valid(field(size_low, "MemoryClass"))) {
+        return failed(tt, "Memory_Class register different of 0x0 and 0x1.");
+    }
+    if (!desired_interleave_valid(field(size_low, "DesiredInterleave"))) {
+        return failed(tt, "Desired_Interleave register different of 0x0, 0x1 or 0x2.");
+    }
+    return tarvo::core::PassingTestResult("PASS");
+}
+
+TestResult MEM_2(Testools& tt) {
+    uint64_t dvsec = 0;
+    if (!find_device_dvsec(tt, dvsec)) {
+        return failed(tt, "Fail to find PCIe DVSEC for CXL Device");
+    }
+    tarvo::core::DVSECFlexBusCap cap;
+    if (tt.device->ReadPCI(dvsec, cap) != 0) {
+        return failed(tt, "Fail to read DVSECFlexBusCap.");
+    }
+    if (field(cap, "MemCapable") != 1) {
+        return failed(tt, "Device is not MemCapable to run this test.");
+    }
+    if (field(cap, "HDMCount") != 2) {
+        const std::string msg = line("Device doesn't support two HDM ranges.");
+        tt.messenger->warn_msg(msg);
+        return tarvo::core::FinishedNotSupportedTestResult(msg);
+    }
+    tarvo::core::DVSECFlexBusRange2SizeLow size_low;
+    if (tt.device->ReadPCI(dvsec, size_low) != 0) {
+        return failed(tt, "Fail to read DVSECFlexBusRange2SizeLow.");
+    }
+    const uint64_t media = field(size_low, "MediaType");
+    if (media != 0 && media != 1 && media != 7) {
+        return failed(tt, "Media Type register different to 0x0, 0x1 or 0x7.");
+    }
+    if (!memory_class_valid(field(size_low, "MemoryClass"))) {
+        return failed(tt, "Memory class register different to 0x0 or 0x1.");
+    }
+    if (!desired_interleave_valid(field(size_low, "DesiredInterleave"))) {
+        return failed(tt, "Desired interleave register different to 0x0, 0x1 or 0x2.");
+    }
+    return tarvo::core::PassingTestResult("PASS");
+}
+
+}  // namespace comptests2_0
