@@ -1,9 +1,6 @@
 // The CXL 1.1 DVSEC presence, header, Flex Bus capability and control tests.
 
-#include <functional>
 #include <string>
-#include <tuple>
-#include <vector>
 
 #include "comptests/v1d1_config_tests.hpp"
 #include "unit/v11rst/v11_bench.hpp"
@@ -14,35 +11,7 @@ namespace {
 namespace v1d1 = tarvo::compliance::v1d1;
 using sim::AccessKind;
 
-// A DVSEC register: offset from the DVSEC, value, bytes.
-using Reg = std::tuple<size_t, uint64_t, size_t>;
-
-
-struct Case {
-    std::string name;
-    tarvo::TestFunction test;
-    std::vector<Reg> regs;
-    Verdict result;
-    Records records;  // after the location step
-    std::function<void(V11Test&)> arrange = nullptr;
-};
-
-class DvsecChecks : public V11Test {
-public:
-    void expect(const Case& c) {
-        SCOPED_TRACE(c.name);
-        sim::ConfigBuilder b = cxl_device();
-        for (const Reg& r : c.regs) b.set(kDvsec + std::get<0>(r), std::get<1>(r), std::get<2>(r));
-        install(b.build());
-        faults->clear();
-        if (c.arrange) c.arrange(*this);
-        EXPECT_EQ(verdict(run(c.test)), c.result);
-        Records expected = located();
-        expected.insert(expected.end(), c.records.begin(), c.records.end());
-        EXPECT_EQ(records(), expected);
-        EXPECT_TRUE(accesses(AccessKind::config_write).empty());
-    }
-};
+using DvsecChecks = V11Test;
 
 TEST_F(DvsecChecks, WithoutTheDvsecEachTestFailsNamingTheFunction) {
     install(plain_device().build());

@@ -130,6 +130,20 @@ core::TestResult V11Test::run(const TestFunction& test, std::optional<SBDF> tinf
     return test(tt);
 }
 
+void V11Test::expect(const Case& c) {
+    SCOPED_TRACE(c.name);
+    sim::ConfigBuilder b = cxl_device();
+    for (const Reg& r : c.regs) b.set(kDvsec + std::get<0>(r), std::get<1>(r), std::get<2>(r));
+    install(b.build());
+    faults->clear();
+    if (c.arrange) c.arrange(*this);
+    EXPECT_EQ(verdict(run(c.test)), c.result);
+    Records expected = located();
+    expected.insert(expected.end(), c.records.begin(), c.records.end());
+    EXPECT_EQ(records(), expected);
+    EXPECT_EQ(moved(accesses(sim::AccessKind::config_write)), c.writes);
+}
+
 Records V11Test::records() const {
     Records kept;
     const auto& all = m_capture.records();

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <limits>
 #include <cstdint>
+#include <functional>
+#include <tuple>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +58,36 @@ sim::ConfigBuilder cxl_device();
 // The same function without the DVSEC.
 sim::ConfigBuilder plain_device();
 
+// One access as (address, length, value) for comparisons.
+struct Moved {
+    uint64_t address;
+    int len;
+    uint64_t value;
+    bool operator==(const Moved& o) const {
+        return address == o.address && len == o.len && value == o.value;
+    }
+};
+std::ostream& operator<<(std::ostream& os, const Moved& m);
+// The successful accesses among these.
+std::vector<Moved> moved(const std::vector<sim::Access>& accesses);
+
+// A DVSEC register: offset from the DVSEC, value, bytes.
+using Reg = std::tuple<size_t, uint64_t, size_t>;
+
+class V11Test;
+
+// One run of a test on cxl_device() with some DVSEC registers set, and what
+// it must give.
+struct Case {
+    std::string name;
+    tarvo::TestFunction test;
+    std::vector<Reg> regs;
+    Verdict result;
+    Records records;  // after the location step
+    std::function<void(V11Test&)> arrange = nullptr;  // faults, attributes
+    std::vector<Moved> writes = {};                   // configuration writes
+};
+
 class V11Test : public ::testing::Test {
 public:
     // Waits are recorded, not slept.
@@ -71,6 +103,10 @@ public:
     tarvo::core::TestResult run(const tarvo::TestFunction& test);
     tarvo::core::TestResult run(const tarvo::TestFunction& test,
                                 std::optional<tarvo::SBDF> tinfo_names);
+
+    // Installs the case's device, runs its test and compares the verdict,
+    // the records and the configuration writes.
+    void expect(const Case& c);
 
     // Records of the last run down to debug_2.
     Records records() const;
@@ -107,17 +143,5 @@ private:
     size_t m_first_record = 0;
 };
 
-// One access as (address, length, value) for comparisons.
-struct Moved {
-    uint64_t address;
-    int len;
-    uint64_t value;
-    bool operator==(const Moved& o) const {
-        return address == o.address && len == o.len && value == o.value;
-    }
-};
-std::ostream& operator<<(std::ostream& os, const Moved& m);
-// The successful accesses among these.
-std::vector<Moved> moved(const std::vector<sim::Access>& accesses);
 
 }  // namespace v11
