@@ -24,13 +24,20 @@ bool written16(const ConfigEvent& e, size_t offset, uint16_t& value) {
     return true;
 }
 
+void remove_hooks(SimBus& bus, const std::vector<HookId>& hooks) {
+    for (HookId id : hooks) {
+        bus.remove_hook(id);
+    }
+}
+
 }  // namespace
 
 FunctionLevelReset::FunctionLevelReset(SimBus& bus, SBDF sbdf, size_t pcie_cap, FlrMemory memory,
-                                       std::vector<MemRange*> ranges) {
+                                       std::vector<MemRange*> ranges)
+    : m_bus(bus) {
     const size_t devctl = pcie_cap + kDeviceControl;
     auto resets = m_resets;
-    bus.on_config_write(
+    m_hooks.push_back(bus.on_config_write(
         sbdf, static_cast<uint32_t>(devctl), static_cast<uint32_t>(devctl + 2),
         [=](const ConfigEvent& e) {
             uint16_t value = 0;
@@ -44,15 +51,18 @@ FunctionLevelReset::FunctionLevelReset(SimBus& bus, SBDF sbdf, size_t pcie_cap, 
                     range->set_bytes(0, std::vector<uint8_t>(range->size(), 0));
                 }
             }
-        });
+        }));
 }
 
+FunctionLevelReset::~FunctionLevelReset() { remove_hooks(m_bus, m_hooks); }
+
 CxlReset::CxlReset(SimBus& bus, SBDF sbdf, size_t dvsec, CxlResetOutcome outcome,
-                   unsigned settle_reads, std::function<void()> on_reset) {
+                   unsigned settle_reads, std::function<void()> on_reset)
+    : m_bus(bus) {
     const size_t control2 = dvsec + kControl2;
     const size_t status2 = dvsec + kStatus2;
     auto state = m_state;
-    bus.on_config_write(
+    m_hooks.push_back(bus.on_config_write(
         sbdf, static_cast<uint32_t>(control2), static_cast<uint32_t>(control2 + 2),
         [=](const ConfigEvent& e) {
             uint16_t value = 0;
@@ -69,8 +79,8 @@ CxlReset::CxlReset(SimBus& bus, SBDF sbdf, size_t dvsec, CxlResetOutcome outcome
             if (on_reset) {
                 on_reset();
             }
-        });
-    bus.on_config_read(
+        }));
+    m_hooks.push_back(bus.on_config_read(
         sbdf, static_cast<uint32_t>(status2), static_cast<uint32_t>(status2 + 2),
         [=](const ConfigEvent& e) {
             if (!state->running || ++state->reads < settle_reads) {
@@ -84,8 +94,10 @@ CxlReset::CxlReset(SimBus& bus, SBDF sbdf, size_t dvsec, CxlResetOutcome outcome
                 case CxlResetOutcome::never_completes: break;
             }
             e.space.set16(status2, static_cast<uint16_t>(e.space.get16(status2) | bits));
-        });
+        }));
 }
+
+CxlReset::~CxlReset() { remove_hooks(m_bus, m_hooks); }
 
 }  // namespace sim
 }  // namespace tarvo

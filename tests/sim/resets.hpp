@@ -1,8 +1,7 @@
 #pragma once
 
 // Resets of a simulated function, attached to its configuration space as
-// hooks on the bus. The behaviour stays with the bus for its life; the
-// handle only counts.
+// hooks on the bus while the handle lives (the bus must outlive it).
 //
 //   sim::FunctionLevelReset flr(*bus, fn, pcie_cap, sim::FlrMemory::cleared, {&hdm});
 //   sim::CxlReset reset(*bus, fn, dvsec, sim::CxlResetOutcome::completes);
@@ -30,9 +29,14 @@ class FunctionLevelReset {
 public:
     FunctionLevelReset(SimBus& bus, SBDF sbdf, size_t pcie_cap, FlrMemory memory,
                        std::vector<MemRange*> ranges = {});
+    ~FunctionLevelReset();
+    FunctionLevelReset(const FunctionLevelReset&) = delete;
+    FunctionLevelReset& operator=(const FunctionLevelReset&) = delete;
     unsigned resets() const { return *m_resets; }
 
 private:
+    SimBus& m_bus;
+    std::vector<HookId> m_hooks;
     std::shared_ptr<unsigned> m_resets = std::make_shared<unsigned>(0);
 };
 
@@ -54,9 +58,14 @@ class CxlReset {
 public:
     CxlReset(SimBus& bus, SBDF sbdf, size_t dvsec, CxlResetOutcome outcome,
              unsigned settle_reads = 2, std::function<void()> on_reset = nullptr);
+    ~CxlReset();
+    CxlReset(const CxlReset&) = delete;
+    CxlReset& operator=(const CxlReset&) = delete;
     unsigned resets() const { return m_state->resets; }
 
 private:
+    SimBus& m_bus;
+    std::vector<HookId> m_hooks;
     struct State {
         unsigned resets = 0;
         bool running = false;

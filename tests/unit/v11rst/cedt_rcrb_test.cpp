@@ -69,11 +69,6 @@ Records membars(uint64_t mb0d, uint64_t mb0u) {
     return {debug("MB0D: " + to_hexstr(mb0d)), debug("MB0U: " + to_hexstr(mb0u))};
 }
 
-Records operator+(Records a, const Records& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 TEST_F(CedtRcrb, PortsOutsideTheRcrbPassAndTheAttributeBitsAreNoAddress) {
     host(kComponentDp | kBarAttributes, kComponentUp | kBarAttributes);
     EXPECT_EQ(verdict(run(v1d1::CFG_8)), passed());

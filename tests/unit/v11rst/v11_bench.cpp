@@ -138,9 +138,7 @@ void V11Test::expect(const Case& c) {
     faults->clear();
     if (c.arrange) c.arrange(*this);
     EXPECT_EQ(verdict(run(c.test)), c.result);
-    Records expected = located();
-    expected.insert(expected.end(), c.records.begin(), c.records.end());
-    EXPECT_EQ(records(), expected);
+    EXPECT_EQ(records(), located() + c.records);
     EXPECT_EQ(moved(accesses(sim::AccessKind::config_write)), c.writes);
 }
 

@@ -45,6 +45,12 @@ inline Record warn(const std::string& text) { return {::warning, text}; }
 inline Record fail(const std::string& text) { return {::fail, text}; }
 inline Record debug(const std::string& text) { return {::debug_2, text}; }
 
+// a followed by b.
+inline Records operator+(Records a, const Records& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // The two records of the DVSEC location step for a DVSEC at kDvsec.
 Records located();
 // The one record of a location step that found no DVSEC.
