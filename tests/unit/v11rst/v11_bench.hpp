@@ -45,8 +45,9 @@ inline Record warn(const std::string& text) { return {::warning, text}; }
 inline Record fail(const std::string& text) { return {::fail, text}; }
 inline Record debug(const std::string& text) { return {::debug_2, text}; }
 
-// a followed by b.
-inline Records operator+(Records a, const Records& b) {
+// a followed by b (records, accesses).
+template <typename T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
