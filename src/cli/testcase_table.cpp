@@ -13,8 +13,9 @@ namespace cli {
 tarvo::TestcaseMap build_testcase_map() {
     namespace v1d1 = tarvo::compliance::v1d1;
     namespace v2d0 = tarvo::compliance::v2d0;
+    namespace c20 = comptests2_0;
     tarvo::TestcaseMap table = boost::assign::map_list_of
-        // CXL 1.1 configuration space.
+        // CXL 1.1 configuration space, added first.
         ("1.1/CFG/1", &v1d1::CFG_1)("1.1/CFG/2", &v1d1::CFG_2)("1.1/CFG/3", &v1d1::CFG_3)
         ("1.1/CFG/4", &v1d1::CFG_4)("1.1/CFG/5", &v1d1::CFG_5)("1.1/CFG/6", &v1d1::CFG_6)
         ("1.1/CFG/7", &v1d1::CFG_7)("1.1/CFG/8", &v1d1::CFG_8)("1.1/CFG/13", &v1d1::CFG_13)
@@ -28,18 +29,16 @@ tarvo::TestcaseMap build_testcase_map() {
         ("2/CFG/16", &v2d0::CFG_16)("2/CFG/18", &v2d0::CFG_18)("2/CFG/19", &v2d0::CFG_19)
         ("2/CFG/20", &v2d0::CFG_20)("2/CFG/21", &v2d0::CFG_21)("2/CFG/22", &v2d0::CFG_22)
         ("2/CFG/23", &v2d0::CFG_23)("2/CFG/24", &v2d0::CFG_24)
-        // Resets.
+        // CXL 2.0 resets.
         ("2/RST/6", &v2d0::RST_6)("2/RST/7", &v2d0::RST_7)
-        // Memory-mapped registers and memory.
-        ("2/MMR/1", &comptests2_0::MMR_1)("2/MMR/2", &comptests2_0::MMR_2)
-        ("2/MMR/3", &comptests2_0::MMR_3)("2/MMR/4", &comptests2_0::MMR_4)
-        ("2/MMR/5", &comptests2_0::MMR_5)("2/MMR/6", &comptests2_0::MMR_6)
-        ("2/MMR/7", &comptests2_0::MMR_7)("2/MMR/8", &comptests2_0::MMR_8)
-        ("2/MMR/9", &comptests2_0::MMR_9)("2/MMR/10", &comptests2_0::MMR_10)
-        ("2/MMR/11", &comptests2_0::MMR_11)("2/MMR/12", &comptests2_0::MMR_12)
-        ("2/MMR/13", &comptests2_0::MMR_13)("2/MMR/14", &comptests2_0::MMR_14)
-        ("2/MMR/15", &comptests2_0::MMR_15)("2/MMR/16", &comptests2_0::MMR_16)
-        ("2/MEM/1", &comptests2_0::MEM_1)("2/MEM/2", &comptests2_0::MEM_2);
+        // CXL 2.0 memory-mapped registers and memory, added last.
+        ("2/MMR/1", &c20::MMR_1)("2/MMR/2", &c20::MMR_2)("2/MMR/3", &c20::MMR_3)
+        ("2/MMR/4", &c20::MMR_4)("2/MMR/5", &c20::MMR_5)("2/MMR/6", &c20::MMR_6)
+        ("2/MMR/7", &c20::MMR_7)("2/MMR/8", &c20::MMR_8)("2/MMR/9", &c20::MMR_9)
+        ("2/MMR/10", &c20::MMR_10)("2/MMR/11", &c20::MMR_11)("2/MMR/12", &c20::MMR_12)
+        ("2/MMR/13", &c20::MMR_13)("2/MMR/14", &c20::MMR_14)("2/MMR/15", &c20::MMR_15)
+        ("2/MMR/16", &c20::MMR_16)
+        ("2/MEM/1", &c20::MEM_1)("2/MEM/2", &c20::MEM_2);
     return table;
 }
 

@@ -1,8 +1,11 @@
 #include "comptests/mem_tests.hpp"
 
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 
+#include "comptests/cfg_support.hpp"
 #include "core/devices/devcomp.hpp"
 #include "core/io/hwio/cxl_registers.hpp"
 
@@ -11,6 +14,7 @@ namespace comptests2_0 {
 using tarvo::core::Register;
 using tarvo::core::TestResult;
 using tarvo::core::Testools;
+using tarvo::compliance::v2d0::support::field;
 
 namespace {
 
@@ -27,18 +31,23 @@ TestResult failed(Testools& tt, const char* text) {
     return tarvo::core::FailingTestResult(msg);
 }
 
-uint64_t field(const Register& reg, const char* name) {
-    uint64_t value = 0;
-    reg.GetValuebyFieldName(name, value);
-    return value;
-}
-
 bool find_device_dvsec(Testools& tt, uint64_t& dvsec) {
     return tt.device && tt.device->GetDVSECOffset(PCIE_DVSEC_FOR_CXL_DEV, dvsec) == 0;
 }
 
-bool memory_class_valid(uint64_t v) { return v <= 1; }
-bool desired_interleave_valid(uint64_t v) { return v <= 2; }
+// Memory Class 0 or 1 and Desired Interleave 0, 1 or 2 of a range's Size Low
+// register: the failure of the first that is outside, if any.
+std::optional<TestResult> check_class_and_interleave(Testools& tt, const Register& size_low,
+                                                     const char* class_text,
+                                                     const char* interleave_text) {
+    if (field(size_low, "MemoryClass") > 1) {
+        return failed(tt, class_text);
+    }
+    if (field(size_low, "DesiredInterleave") > 2) {
+        return failed(tt, interleave_text);
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -51,11 +60,10 @@ TestResult MEM_1(Testools& tt) {
     if (tt.device->ReadPCI(dvsec, size_low) != 0) {
         return failed(tt, "Fail to read DVSECFlexBusRange1SizeLow");
     }
-    if (!memory_class_valid(field(size_low, "MemoryClass"))) {
-        return failed(tt, "Memory_Class register different of 0x0 and 0x1.");
-    }
-    if (!desired_interleave_valid(field(size_low, "DesiredInterleave"))) {
-        return failed(tt, "Desired_Interleave register different of 0x0, 0x1 or 0x2.");
+    if (auto failure = check_class_and_interleave(
+            tt, size_low, "Memory_Class register different of 0x0 and 0x1.",
+            "Desired_Interleave register different of 0x0, 0x1 or 0x2.")) {
+        return std::move(*failure);
     }
     return tarvo::core::PassingTestResult("PASS");
 }
@@ -85,11 +93,10 @@ TestResult MEM_2(Testools& tt) {
     if (media != 0 && media != 1 && media != 7) {
         return failed(tt, "Media Type register different to 0x0, 0x1 or 0x7.");
     }
-    if (!memory_class_valid(field(size_low, "MemoryClass"))) {
-        return failed(tt, "Memory class register different to 0x0 or 0x1.");
-    }
-    if (!desired_interleave_valid(field(size_low, "DesiredInterleave"))) {
-        return failed(tt, "Desired interleave register different to 0x0, 0x1 or 0x2.");
+    if (auto failure = check_class_and_interleave(
+            tt, size_low, "Memory class register different to 0x0 or 0x1.",
+            "Desired interleave register different to 0x0, 0x1 or 0x2.")) {
+        return std::move(*failure);
     }
     return tarvo::core::PassingTestResult("PASS");
 }

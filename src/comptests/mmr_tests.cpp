@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "comptests/buffer_convert.hpp"
+#include "comptests/cfg_support.hpp"
 #include "core/devices/devcomp.hpp"
 #include "core/io/hwio/cxl_registers.hpp"
 #include "core/io/hwio/hwio.hpp"
@@ -20,6 +21,8 @@ using tarvo::core::Register;
 using tarvo::core::SkippedTestResult;
 using tarvo::core::TestResult;
 using tarvo::core::Testools;
+using tarvo::compliance::v2d0::support::field;
+using tarvo::compliance::v2d0::support::mismatch_record;
 
 namespace {
 
@@ -72,23 +75,10 @@ DeviceRecord& record_for(const Testools& tt) {
     return state.values;
 }
 
-uint64_t field(const Register& reg, const char* name) {
-    uint64_t value = 0;
-    reg.GetValuebyFieldName(name, value);
-    return value;
-}
-
 // text followed by an end of line.
 std::string line(const char* text) {
     std::ostringstream s;
     s << text << std::endl;
-    return s.str();
-}
-
-std::string mismatch(const char* label, uint64_t expected, uint64_t read) {
-    std::ostringstream s;
-    s << std::hex << "Mismatch field " << label << " expected:0x" << expected << " read:0x" << read
-      << std::endl;
     return s.str();
 }
 
@@ -139,11 +129,11 @@ uint64_t get_register_block_identifier_address(Testools& tt, REG_LOC_REG_LOW_RBI
     }
     const uint64_t vendor = field(header1, "DVSECVendorID");
     if (vendor != CXL_DVSEC_VENDOR_ID) {
-        return fail(mismatch("DVSECVID", CXL_DVSEC_VENDOR_ID, vendor));
+        return fail(mismatch_record("DVSECVID", CXL_DVSEC_VENDOR_ID, vendor));
     }
     const uint64_t revision = field(header1, "DVSECRev");
     if (revision != 0) {
-        return fail(mismatch("DVSECREV", 0, revision));
+        return fail(mismatch_record("DVSECREV", 0, revision));
     }
     tarvo::core::DVSECHeader2 header2;
     if (tt.device->ReadPCI(dvsec, header2) != 0) {
@@ -151,7 +141,7 @@ uint64_t get_register_block_identifier_address(Testools& tt, REG_LOC_REG_LOW_RBI
     }
     const uint64_t dvsec_id = field(header2, "DVSECID");
     if (dvsec_id != REG_LOCATOR_DVSEC) {
-        return fail(mismatch("DVSECID", REG_LOCATOR_DVSEC, dvsec_id));
+        return fail(mismatch_record("DVSECID", REG_LOCATOR_DVSEC, dvsec_id));
     }
 
     // DVSECLen is 12 bits wide, so the entries it announces stay inside the

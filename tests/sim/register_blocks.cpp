@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <regex>
+#include <cctype>
+#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
@@ -101,7 +102,64 @@ size_t mark_memory_device_status(RegisterBlock& block) {
     return status;
 }
 
-uint64_t parse_hex(const std::string& text) { return std::stoull(text, nullptr, 16); }
+bool is_hex(const std::string& word, size_t digits) {
+    if (word.size() != digits) {
+        return false;
+    }
+    for (char c : word) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)) ||
+            std::isupper(static_cast<unsigned char>(c))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// "0000:0c:00.0", alone on its line.
+bool function_line(const std::string& text, SBDF& sbdf) {
+    unsigned seg = 0, bus = 0, dev = 0, fun = 0;
+    int used = 0;
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) ||
+        std::sscanf(text.c_str(), "%4x:%2x:%2x.%1x%n", &seg, &bus, &dev, &fun, &used) != 4 ||
+        text.find_first_not_of(" \t\r", static_cast<size_t>(used)) != std::string::npos ||
+        dev > 0x1F || fun > 7) {
+        return false;
+    }
+    sbdf = SBDF(seg, bus, dev, fun);
+    return true;
+}
+
+// "  block 1: BIR=0 id=1 (Component Registers) offset=0x0"
+bool block_line(const std::string& text, unsigned& rbi) {
+    return std::sscanf(text.c_str(), " block %*u: BIR=%*u id=%u", &rbi) == 1 &&
+           text.find("block") < text.find(':');
+}
+
+// "    BAR0: 0xfe800000 size 0x10000 -> block at 0xfe800000, mapping 0x10000 bytes"
+bool mapping_line(const std::string& text, unsigned long long& base, unsigned long long& size) {
+    return std::sscanf(text.c_str(),
+                       " BAR%*1u: 0x%*x size 0x%*x -> block at 0x%llx, mapping 0x%llx bytes",
+                       &base, &size) == 2;
+}
+
+// "      01000: 05110001 08020002 0d820004 11010005": an offset and 1 to 4 dwords.
+bool dump_line(const std::string& text, size_t& offset, std::vector<uint32_t>& dwords) {
+    std::istringstream words(text);
+    std::string word;
+    if (text.empty() || !std::isspace(static_cast<unsigned char>(text[0])) || !(words >> word) ||
+        word.back() != ':' || !is_hex(word.substr(0, word.size() - 1), 5)) {
+        return false;
+    }
+    offset = static_cast<size_t>(std::stoull(word, nullptr, 16));
+    dwords.clear();
+    while (words >> word) {
+        if (!is_hex(word, 8) || dwords.size() == 4) {
+            return false;
+        }
+        dwords.push_back(static_cast<uint32_t>(std::stoul(word, nullptr, 16)));
+    }
+    return !dwords.empty();
+}
 
 }  // namespace
 
@@ -152,13 +210,6 @@ std::vector<DumpedBlock> load_bar_registers(SimBus& bus, const std::string& path
     if (!in) {
         throw std::runtime_error("cannot open " + path);
     }
-    static const std::regex function_line(
-        R"(^([0-9a-f]{4}):([0-9a-f]{2}):([0-9a-f]{2})\.([0-7])\s*$)");
-    static const std::regex block_line(R"(^\s+block \d+: BIR=\d+ id=(\d+) )");
-    static const std::regex mapping_line(
-        R"(^\s+BAR\d: 0x[0-9a-f]+ size 0x[0-9a-f]+ -> block at 0x([0-9a-f]+), mapping 0x([0-9a-f]+) bytes\s*$)");
-    static const std::regex dump_line(R"(^\s+([0-9a-f]{5}):((?: [0-9a-f]{8}){1,4})\s*$)");
-
     std::vector<DumpedBlock> blocks;
     bool have_function = false;
     SBDF sbdf;
@@ -179,46 +230,45 @@ std::vector<DumpedBlock> load_bar_registers(SimBus& bus, const std::string& path
 
     std::string text;
     unsigned number = 0;
-    std::smatch m;
     while (std::getline(in, text)) {
         ++number;
         const auto bad = [&](const char* why) {
             return std::runtime_error(path + ":" + std::to_string(number) + ": " + why);
         };
-        if (std::regex_match(text, m, function_line)) {
+        SBDF address;
+        unsigned id = 0;
+        unsigned long long base = 0, size = 0;
+        size_t offset = 0;
+        std::vector<uint32_t> dwords;
+        if (function_line(text, address)) {
             finish();
-            sbdf = SBDF(static_cast<uint32_t>(parse_hex(m[1])), static_cast<uint32_t>(parse_hex(m[2])),
-                        static_cast<uint32_t>(parse_hex(m[3])), static_cast<uint32_t>(parse_hex(m[4])));
+            sbdf = address;
             have_function = true;
             rbi = -1;
-        } else if (std::regex_search(text, m, block_line)) {
+        } else if (block_line(text, id)) {
             finish();
-            if (!have_function) {
-                throw bad("block before any function");
+            if (!have_function || id > 0xFF) {
+                throw bad("block outside a function");
             }
-            rbi = std::stoi(m[1]);
-        } else if (std::regex_match(text, m, mapping_line)) {
+            rbi = static_cast<int>(id);
+        } else if (mapping_line(text, base, size)) {
             if (rbi < 0 || current != nullptr) {
                 throw bad("BAR mapping outside a block");
             }
-            const uint64_t base = parse_hex(m[1]);
-            const size_t size = static_cast<size_t>(parse_hex(m[2]));
             const WidthRule rule =
                 rbi == RBI_COMPONENT_REGISTER ? WidthRule::dword : WidthRule::dword_qword;
-            blocks.push_back({sbdf, static_cast<uint8_t>(rbi), RegisterBlock(bus, base, size, rule)});
+            blocks.push_back({sbdf, static_cast<uint8_t>(rbi),
+                              RegisterBlock(bus, base, static_cast<size_t>(size), rule)});
             current = &blocks.back();
-        } else if (std::regex_match(text, m, dump_line)) {
+        } else if (dump_line(text, offset, dwords)) {
             if (current == nullptr) {
                 throw bad("register dump outside a mapped block");
             }
-            size_t offset = static_cast<size_t>(parse_hex(m[1]));
-            std::istringstream words(m[2].str());
-            std::string word;
-            while (words >> word) {
+            for (uint32_t dword : dwords) {
                 if (offset + 4 > current->block.size()) {
                     throw bad("register dump beyond the block");
                 }
-                current->block.registers().set32(offset, static_cast<uint32_t>(parse_hex(word)));
+                current->block.registers().set32(offset, dword);
                 offset += 4;
             }
         }

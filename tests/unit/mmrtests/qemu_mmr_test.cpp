@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "comptests/mem_tests.hpp"
 #include "comptests/mmr_tests.hpp"
 #include "core/devices/devcomp.hpp"
 #include "sim/lspci_dump.hpp"
@@ -98,6 +99,19 @@ TEST(QemuMmr, AscendingOrderGivesTheVerdictsTheRegisterBlocksImply) {
                 << d.name << ": 2/MMR/" << n + 1;
         }
     }
+}
+
+TEST(QemuMem, TypeThreeDeviceRanges) {
+    // Range 1 Size Low has Memory Class 2; the Flex Bus capability announces
+    // one HDM range.
+    Qemu q;
+    Testools tt = q.tools(SBDF(0, 0x0d, 0, 0), std::make_shared<sim::SimHwio>(q.bus));
+    const TestResult mem1 = comptests2_0::MEM_1(tt);
+    EXPECT_EQ(mem1.state.value(), F);
+    EXPECT_EQ(mem1.msg, "Memory_Class register different of 0x0 and 0x1.\n");
+    const TestResult mem2 = comptests2_0::MEM_2(tt);
+    EXPECT_EQ(mem2.state.value(), N);
+    EXPECT_EQ(mem2.msg, "Device doesn't support two HDM ranges.\n");
 }
 
 // Reads memory-mapped registers one byte at a time, as a plain copy may.
