@@ -5,13 +5,21 @@
 #include "comptests/config_tests.hpp"
 #include "comptests/mem_tests.hpp"
 #include "comptests/mmr_tests.hpp"
+#include "comptests/reset_tests.hpp"
+#include "comptests/v1d1_config_tests.hpp"
 
 namespace cli {
 
 tarvo::TestcaseMap build_testcase_map() {
+    namespace v1d1 = tarvo::compliance::v1d1;
     namespace v2d0 = tarvo::compliance::v2d0;
     namespace c20 = comptests2_0;
     tarvo::TestcaseMap table = boost::assign::map_list_of
+        // CXL 1.1 configuration space, added first.
+        ("1.1/CFG/1", &v1d1::CFG_1)("1.1/CFG/2", &v1d1::CFG_2)("1.1/CFG/3", &v1d1::CFG_3)
+        ("1.1/CFG/4", &v1d1::CFG_4)("1.1/CFG/5", &v1d1::CFG_5)("1.1/CFG/6", &v1d1::CFG_6)
+        ("1.1/CFG/7", &v1d1::CFG_7)("1.1/CFG/8", &v1d1::CFG_8)("1.1/CFG/13", &v1d1::CFG_13)
+        ("1.1/CFG/14", &v1d1::CFG_14)
         // CXL 2.0 configuration space.
         ("2/CFG/1", &v2d0::CFG_1)("2/CFG/2", &v2d0::CFG_2)("2/CFG/3", &v2d0::CFG_3)
         ("2/CFG/4", &v2d0::CFG_4)("2/CFG/5", &v2d0::CFG_5)("2/CFG/6", &v2d0::CFG_6)
@@ -21,6 +29,8 @@ tarvo::TestcaseMap build_testcase_map() {
         ("2/CFG/16", &v2d0::CFG_16)("2/CFG/18", &v2d0::CFG_18)("2/CFG/19", &v2d0::CFG_19)
         ("2/CFG/20", &v2d0::CFG_20)("2/CFG/21", &v2d0::CFG_21)("2/CFG/22", &v2d0::CFG_22)
         ("2/CFG/23", &v2d0::CFG_23)("2/CFG/24", &v2d0::CFG_24)
+        // CXL 2.0 resets.
+        ("2/RST/6", &v2d0::RST_6)("2/RST/7", &v2d0::RST_7)
         // CXL 2.0 memory-mapped registers and memory, added last.
         ("2/MMR/1", &c20::MMR_1)("2/MMR/2", &c20::MMR_2)("2/MMR/3", &c20::MMR_3)
         ("2/MMR/4", &c20::MMR_4)("2/MMR/5", &c20::MMR_5)("2/MMR/6", &c20::MMR_6)
