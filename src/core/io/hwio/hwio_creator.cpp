@@ -1,0 +1,30 @@
+#include "core/io/hwio/hwio_creator.hpp"
+
+#include <utility>
+
+#include "core/io/hwio/hwio_linux.hpp"
+
+namespace tarvo {
+namespace core {
+namespace {
+HWIOCreator::Factory& installed_factory() {
+    static HWIOCreator::Factory factory;
+    return factory;
+}
+}  // namespace
+
+std::unique_ptr<hwio> HWIOCreator::create_hwio() {
+    if (installed_factory()) {
+        return installed_factory()();
+    }
+    return std::make_unique<hwio_linux>();
+}
+
+HWIOCreator::Factory HWIOCreator::set_factory(Factory factory) {
+    Factory previous = std::move(installed_factory());
+    installed_factory() = std::move(factory);
+    return previous;
+}
+
+}  // namespace core
+}  // namespace tarvo

@@ -1,0 +1,221 @@
+#include "core/io/hwio/hwio_linux.hpp"
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+namespace tarvo {
+namespace core {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kDevMem = "/dev/mem";
+const char* const kDoeDevice = "/dev/doe0";
+const char* const kAcpiTables = "/sys/firmware/acpi/tables/";
+
+// An unreadable path counts as absent, so one odd entry cannot abort a scan.
+bool path_exists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+// Writes the single character "1" to path; the sysfs trigger files.
+bool write_one(const std::string& path) {
+    const int fd = open(path.c_str(), O_WRONLY);
+    if (fd < 0) {
+        return false;
+    }
+    const ssize_t written = write(fd, "1", 1);
+    close(fd);
+    return written == 1;
+}
+
+// One positioned read or write of len bytes of an existing file; 1 when all
+// of them moved, else 0.
+int transfer_file(unsigned char* buf, const std::string& filename, int offset, int len,
+                  bool write) {
+    if (buf == nullptr || offset < 0 || len < 0 || !path_exists(filename)) {
+        return 0;
+    }
+    const int fd = open(filename.c_str(), write ? O_RDWR : O_RDONLY);
+    if (fd < 0) {
+        return 0;
+    }
+    const size_t count = static_cast<size_t>(len);
+    const ssize_t moved = write ? pwrite(fd, buf, count, static_cast<off_t>(offset))
+                                : pread(fd, buf, count, static_cast<off_t>(offset));
+    close(fd);
+    return moved == len ? 1 : 0;
+}
+
+// One access of exactly sizeof(T) bytes; registers must not be touched at
+// another width.
+template <typename T>
+void move_one(volatile unsigned char* device, unsigned char* host, bool to_device) {
+    volatile T* reg = reinterpret_cast<volatile T*>(device);
+    T value;
+    if (to_device) {
+        std::memcpy(&value, host, sizeof(T));
+        *reg = value;
+    } else {
+        value = *reg;
+        std::memcpy(host, &value, sizeof(T));
+    }
+}
+
+// Maps the pages of /dev/mem that hold [addr, addr + len) and moves the bytes
+// with accesses of the widths split_mmio_access gives.
+int map_and_move(unsigned char* buf, uint64_t addr, int len, bool to_device) {
+    if (buf == nullptr || len <= 0) {
+        return 0;
+    }
+    long page = sysconf(_SC_PAGESIZE);
+    if (page <= 0) {
+        page = 4096;
+    }
+    const uint64_t in_page = addr % static_cast<uint64_t>(page);
+    const size_t map_len = static_cast<size_t>(in_page) + static_cast<size_t>(len);
+    const int prot = to_device ? (PROT_READ | PROT_WRITE) : PROT_READ;
+
+    const int fd = open(kDevMem, O_RDWR);
+    void* map = MAP_FAILED;
+    if (fd >= 0) {
+        map = mmap(nullptr, map_len, prot, MAP_SHARED, fd, static_cast<off_t>(addr - in_page));
+    }
+    if (map == MAP_FAILED) {
+        if (!to_device) {
+            std::cout << "ReadMMIO mmap failed" << std::endl;
+        }
+        if (fd >= 0) {
+            close(fd);
+        }
+        return 0;
+    }
+
+    volatile unsigned char* base = static_cast<volatile unsigned char*>(map) + in_page;
+    for (const IoChunk& chunk : split_mmio_access(addr, static_cast<size_t>(len))) {
+        volatile unsigned char* device = base + chunk.offset;
+        unsigned char* host = buf + chunk.offset;
+        switch (chunk.width) {
+            case 8: move_one<uint64_t>(device, host, to_device); break;
+            case 4: move_one<uint32_t>(device, host, to_device); break;
+            case 2: move_one<uint16_t>(device, host, to_device); break;
+            default: move_one<uint8_t>(device, host, to_device); break;
+        }
+    }
+    munmap(map, map_len);
+    close(fd);
+    return 1;
+}
+
+}  // namespace
+
+std::string hwio_linux::pci_filename(int seg, int bus, int dev, int fun) {
+    char path[96];
+    std::snprintf(path, sizeof(path), "/sys/bus/pci/devices/%04x:%02x:%02x.%x/config",
+                  static_cast<unsigned>(seg), static_cast<unsigned>(bus),
+                  static_cast<unsigned>(dev), static_cast<unsigned>(fun));
+    return path;
+}
+
+int hwio_linux::ReadFile(unsigned char* buf, std::string filename, int offset, int len) {
+    return transfer_file(buf, filename, offset, len, false);
+}
+
+int hwio_linux::WriteFile(unsigned char* buf, std::string filename, int offset, int len) {
+    return transfer_file(buf, filename, offset, len, true);
+}
+
+int hwio_linux::ReadPCI(unsigned char* buf, int seg, int bus, int dev, int fun, int offset,
+                        int len) {
+    return ReadFile(buf, pci_filename(seg, bus, dev, fun), offset, len);
+}
+
+int hwio_linux::WritePCI(unsigned char* buf, int seg, int bus, int dev, int fun, int offset,
+                         int len) {
+    return WriteFile(buf, pci_filename(seg, bus, dev, fun), offset, len);
+}
+
+int hwio_linux::ReadPCI(SBDF sbdf, uint64_t base_offset, Register& reg) {
+    return read_config_register(*this, sbdf, base_offset, reg);
+}
+
+int hwio_linux::WritePCI(SBDF sbdf, uint64_t base_offset, Register& reg) {
+    return write_config_register(*this, sbdf, base_offset, reg);
+}
+
+int hwio_linux::ReadMMIO(unsigned char* buf, uint64_t addr, int len) {
+    return map_and_move(buf, addr, len, false);
+}
+
+int hwio_linux::WriteMMIO(unsigned char* buf, uint64_t addr, int len) {
+    return map_and_move(buf, addr, len, true);
+}
+
+int hwio_linux::ReadPhysMem(unsigned char* buf, uint64_t addr, int len) {
+    return ReadMMIO(buf, addr, len);
+}
+
+int hwio_linux::WritePhysMem(unsigned char* buf, uint64_t addr, int len) {
+    return WriteMMIO(buf, addr, len);
+}
+
+int hwio_linux::ReadACPI(unsigned char* buf, char* ID, int len) {
+    if (ID == nullptr) {
+        return 0;
+    }
+    return ReadFile(buf, std::string(kAcpiTables) + ID, 0, len);
+}
+
+int hwio_linux::ReadDOE(unsigned char* /*buf*/, int /*len*/) {
+    return 1;
+}
+
+int hwio_linux::WriteDOE(unsigned char* buf, int /*len*/) {
+    if (!path_exists(kDoeDevice)) {
+        std::cout << "/dev/doe0 does not exist." << std::endl;
+        return 0;
+    }
+    const int fd = open(kDoeDevice, O_RDWR | O_SYNC);
+    if (fd < 0) {
+        return 0;
+    }
+    const int rc = ioctl(fd, 0, buf);
+    close(fd);
+    return rc < 0 ? 0 : 1;
+}
+
+int hwio_linux::RemovePCI(std::string& sym_link_path, std::string& pci) {
+    const fs::path parent = fs::path(pci).parent_path();
+    fs::path resolved;
+    try {
+        resolved = fs::canonical(parent);
+    } catch (const std::exception& e) {
+        std::cout << "Canonical path for " << parent << " threw exception:" << std::endl
+                  << e.what() << std::endl;
+        return 1;
+    }
+    sym_link_path = resolved.string();
+    return write_one(sym_link_path + "/remove") ? 0 : 1;
+}
+
+int hwio_linux::RescanPCI(std::string& sym_link_path) {
+    const std::string rescan = fs::path(sym_link_path).parent_path().string() + "/rescan";
+    if (!path_exists(rescan)) {
+        std::cout << "rescan not exist, pcie module not loaded in root bus" << std::endl;
+        return 1;
+    }
+    return write_one(rescan) ? 0 : 1;
+}
+
+}  // namespace core
+}  // namespace tarvo
