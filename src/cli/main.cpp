@@ -1,6 +1,3 @@
-#include <iostream>
+#include "cli/tarvo_cli.hpp"
 
-int main() {
-    std::cout << "tarvo version 2.0.8" << std::endl;
-    return 0;
-}
+int main(int argc, char* argv[]) { return cli::tarvo_main(argc, argv); }

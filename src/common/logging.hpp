@@ -56,3 +56,22 @@ inline boost::log::formatting_ostream& operator<<(
     strm << severity_name(manip.get());
     return strm;
 }
+
+// Set-up of the process-wide logging core. Only the program calls these; the
+// libraries log through their own loggers into whatever sinks it installed.
+namespace Logging {
+
+// Line counter, time stamp, process and thread identifiers on every record.
+void add_common_attributes();
+// A record passes when its severity is at most `verbosity`.
+void add_filter(int verbosity);
+// A JSON array of records, "file_<date>_<time>.<n>.json" in the working directory.
+void start_json_sink();
+// One text line per record, "file_<date>_<time>.<n>.log" in the working directory.
+void start_logfile_sink();
+// Standard output, with or without colours.
+void start_console_sink(bool colored);
+// The caller's stream, which must outlive the logging.
+void start_stream_sink(std::ostream& ss);
+
+}  // namespace Logging

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "cli/command_args.hpp"
+#include "cli/commands/command.hpp"
+
+namespace cli {
+
+// Lists the test-case catalogue, optionally sorted.
+class TestsCommand : public Command {
+public:
+    int execute(LibModules& deps) override;
+    void resolve_args(boost::program_options::parsed_options parsed) override;
+    void reset() override;
+
+    const TestsArgs& args() const { return tests_args; }
+
+private:
+    TestsArgs tests_args;
+};
+
+}  // namespace cli

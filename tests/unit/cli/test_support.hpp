@@ -1,0 +1,80 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <boost/filesystem.hpp>
+
+namespace testsupport {
+
+// Collects what is written to a standard stream while it lives.
+class Capture {
+public:
+    explicit Capture(std::ostream& os = std::cout) : m_os(os), m_old(os.rdbuf(m_buf.rdbuf())) {}
+    ~Capture() { m_os.rdbuf(m_old); }
+    Capture(const Capture&) = delete;
+    Capture& operator=(const Capture&) = delete;
+
+    std::string text() const { return m_buf.str(); }
+
+private:
+    std::ostream& m_os;
+    std::ostringstream m_buf;
+    std::streambuf* m_old;
+};
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it at the end.
+class TempDir {
+public:
+    TempDir() {
+        m_path = boost::filesystem::temp_directory_path() /
+                 boost::filesystem::unique_path("tarvo-test-%%%%-%%%%-%%%%");
+        boost::filesystem::create_directories(m_path);
+    }
+    ~TempDir() {
+        boost::system::error_code ec;
+        boost::filesystem::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string path() const { return m_path.string(); }
+
+    // The names of the files in the directory ending in `suffix`, sorted.
+    std::vector<std::string> files(const std::string& suffix = "") const {
+        std::vector<std::string> names;
+        for (const auto& entry : boost::filesystem::directory_iterator(m_path)) {
+            const std::string name = entry.path().filename().string();
+            if (name.size() >= suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+                names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string read(const std::string& name) const {
+        std::ifstream in((m_path / name).string(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    boost::filesystem::path m_path;
+};
+
+inline std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+}  // namespace testsupport
