@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "common/sbdf.hpp"
+#include "core/devices/devcomp.hpp"
 #include "core/devices/deviceinfo.hpp"
 #include "core/devices/targetinformation.hpp"
 
@@ -17,6 +19,9 @@ public:
     // Makes the device at this address the device under test; false when no
     // device found is at that address.
     virtual bool set_sut(SBDF address) = 0;
+    // The device component of the device under test, for the test bundle;
+    // empty when no CXL device was found.
+    virtual std::shared_ptr<core::DevComp> sut_device() = 0;
     virtual ~DeviceServices() = default;
 };
 

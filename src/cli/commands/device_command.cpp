@@ -2,11 +2,22 @@
 
 #include <string>
 
-#include "cli/help_text.hpp"
+#include "cli/handlers/device_handlers.hpp"
 
 namespace po = boost::program_options;
 
 namespace cli {
+
+// --sut and --set are taken by the head, --list by the last link; a record
+// that none of them takes ends at the help handler.
+DeviceCommand::DeviceCommand() {
+    device_handler = std::make_shared<DeviceShowSutHandler>();
+    const auto help = std::make_shared<DeviceHelpHandler>();
+    device_handler->setHelp(help);
+    device_handler->setNext(std::make_shared<DeviceSelectSutHandler>())
+        ->setNext(std::make_shared<DeviceShowListHandler>())
+        ->setHelp(help);
+}
 
 void DeviceCommand::resolve_args(po::parsed_options parsed) {
     po::options_description desc;
@@ -24,9 +35,10 @@ void DeviceCommand::resolve_args(po::parsed_options parsed) {
         device_args.setSut = vm["set"].as<std::string>();
 }
 
-int DeviceCommand::execute(LibModules&) {
-    report_not_available("devices");
-    return PASS;
+int DeviceCommand::execute(LibModules& deps) {
+    if (device_args.help)
+        return device_handler->Help(device_args, deps);
+    return device_handler->Handle(device_args, deps);
 }
 
 void DeviceCommand::reset() { device_args = DeviceArgs(); }
