@@ -5,7 +5,9 @@ set -euo pipefail
 packages=(cmake g++ make libboost-dev libboost-program-options-dev libboost-log-dev
           libboost-filesystem-dev libboost-thread-dev libgtest-dev util-linux)
 if [ "${1:-}" = "--e2e" ]; then
-    packages+=(qemu-system-x86 busybox-static pciutils cpio gzip)
+    # The emulated CXL guest of the end-to-end test, the demo and the
+    # benchmark; python3 checks that the JSON logs parse.
+    packages+=(qemu-system-x86 busybox-static pciutils cpio gzip python3)
 fi
 
 missing=()

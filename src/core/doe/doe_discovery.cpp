@@ -1,0 +1,59 @@
+#include "core/doe/doe_discovery.hpp"
+
+#include <bitset>
+#include <utility>
+
+#include "common/cxl_types.hpp"
+#include "core/io/offset_retriever.hpp"
+
+namespace tarvo {
+namespace core {
+
+DOEDiscovery::DOEDiscovery(std::shared_ptr<transport_t> p_doe) : m_doe(std::move(p_doe)) {}
+
+DataObject<DiscoveryRequest> DOEDiscovery::dress_request(uint32_t index) {
+    const DOEHeader header(DOE_PCI_SIG_VENDOR_ID, 0, sizeof(DiscoveryRequest) / sizeof(uint32_t));
+    return DataObject<DiscoveryRequest>(
+        DiscoveryRequest(header, static_cast<uint8_t>(index & 0xFF)));
+}
+
+DataObject<DiscoveryResponse> DOEDiscovery::discover_one(TargetInformation& target,
+                                                         uint32_t offset, uint32_t index) {
+    return m_doe->exchange_object(target, offset, dress_request(index));
+}
+
+std::vector<DOECap> DOEDiscovery::discover(TargetInformation& target) {
+    std::vector<DOECap> found;
+    std::vector<uint64_t> mailboxes;
+    io::OffsetRetriever retriever(target);
+    retriever.ext_capability_offsets(DOE_CAP_ID, mailboxes);
+
+    for (const uint64_t mailbox : mailboxes) {
+        const auto offset = static_cast<uint32_t>(mailbox);
+        // The chain ends at index 0; a mailbox that leads back to an index
+        // already asked would otherwise be asked forever.
+        std::bitset<max_entries> asked;
+        uint32_t index = 0;
+        do {
+            asked.set(index);
+            const DiscoveryResponse response = discover_one(target, offset, index).protocol();
+            DOECap cap;
+            cap.offset = offset;
+            cap.header1 = static_cast<uint32_t>(response.vendor_id) |
+                          (static_cast<uint32_t>(response.doe_type) << 16);
+            found.push_back(cap);
+            index = response.next_index;
+            if (index != 0 && asked.test(index)) {
+                BOOST_LOG_SEV(m_logger, warning)
+                    << "DOE Discovery of the mailbox at 0x" << std::hex << offset
+                    << " leads back to index 0x" << index << "; " << std::dec << asked.count()
+                    << " entries were read.";
+                break;
+            }
+        } while (index != 0);
+    }
+    return found;
+}
+
+}  // namespace core
+}  // namespace tarvo

@@ -1,0 +1,57 @@
+#!/bin/sh
+# Guest side of the end-to-end test (busybox sh, run as root by the guest's
+# init). Records what the guest sees of the CXL functions, probes which
+# commands this tarvo offers, drives an interactive session and a one-shot
+# run, and leaves every output, log and report under $RESULTS for the host
+# to judge (tests/e2e/run_e2e.sh). The script itself judges nothing.
+. /harness/lib.sh
+FUNCTIONS="0000:0c:00.0 0000:0d:00.0"
+
+# config_dump TAG: the configuration space of every CXL function, one hex
+# byte per field as od prints it, read from sysfs by the guest's own tools.
+config_dump() {
+    mkdir -p "$R/pci"
+    for f in $FUNCTIONS; do
+        if [ -r "/sys/bus/pci/devices/$f/config" ]; then
+            od -An -tx1 -v "/sys/bus/pci/devices/$f/config" > "$R/pci/config-$1-$f.txt"
+            lspci -vvv -s "$f" > "$R/pci/lspci-$1-$f.txt" 2>&1
+        fi
+    done
+}
+
+mkdir -p "$R/pci"
+ls /sys/bus/pci/devices > "$R/pci/functions.txt"
+lspci -n > "$R/pci/lspci-n.txt" 2>&1
+config_dump before
+
+echo "e2e guest: tarvo --version"
+run_tarvo version 30 --version < /dev/null
+cat "$R/version/console.txt"
+
+probe_capabilities
+echo "e2e guest: capabilities: $(tr '\n' ' ' < "$R/capabilities.txt")"
+
+# The interactive session: commands on standard input, one per line.
+if cap interactive; then
+    {
+        cap devices && echo "devices --list" && echo "devices --sut"
+        cap run && echo "run -f"
+        echo "report"
+        echo "exit"
+    } > "$R/session-input.txt"
+    echo "e2e guest: interactive session: $(tr '\n' ';' < "$R/session-input.txt")"
+    run_tarvo session 150 < "$R/session-input.txt"
+    cat "$R/session/console.txt"
+    config_dump after-session
+fi
+
+# The one-shot run of the test cases that fit the device's port type.
+if cap run; then
+    echo "e2e guest: tarvo run -a --report"
+    run_tarvo oneshot 150 run -a --report < /dev/null
+    cat "$R/oneshot/console.txt"
+    config_dump after-oneshot
+fi
+
+config_dump after
+exit 0
