@@ -1,7 +1,6 @@
 #include "cli/handlers/run_handlers.hpp"
 
 #include <cmath>
-#include <iostream>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -113,27 +112,25 @@ HandleStatus RunAllAllHandler::Handle(RunArgs request, LibModules& deps) {
 }
 
 HandleStatus RunHelpHandler::Handle(RunArgs request, LibModules& deps) {
-    if (!request.help)
-        HelpHandler<RunArgs>::Handle(request, deps);
-    std::cout << "tarvo run [options]\n"
-                 "Here is a quickstart:\n"
-                 "Run all testcases\n"
-                 "\ttarvo run --all\n"
-                 "\ttarvo run -a\n"
-                 "Run entire spec\n"
-                 "\ttarvo run --spec [spec number]\n"
-                 "Run entire group\n"
-                 "\ttarvo run --group [group name]\n"
-                 "Run only a particular ID\n"
-                 "\ttarvo run --id [ID number]\n"
-                 "Run a specific testcase\n"
-                 "\ttarvo run -t [spec]/[groupname]/[id]\n"
-                 "Run a list of testcases\n"
-                 "\ttarvo run -l [[spec]/[groupname]/[id], ...]\n"
-                 "\tnote: to run a list of testcases with a preset spec/group\n"
-                 "\ttarvo run -s [spec number] -g [group name] [list of IDs]\n"
-                 "\n";
-    return request.help ? PASS : INVALID_INPUT;
+    return quickstart(request, deps,
+                      "tarvo run [options]\n"
+                      "Here is a quickstart:\n"
+                      "Run all testcases\n"
+                      "\ttarvo run --all\n"
+                      "\ttarvo run -a\n"
+                      "Run entire spec\n"
+                      "\ttarvo run --spec [spec number]\n"
+                      "Run entire group\n"
+                      "\ttarvo run --group [group name]\n"
+                      "Run only a particular ID\n"
+                      "\ttarvo run --id [ID number]\n"
+                      "Run a specific testcase\n"
+                      "\ttarvo run -t [spec]/[groupname]/[id]\n"
+                      "Run a list of testcases\n"
+                      "\ttarvo run -l [[spec]/[groupname]/[id], ...]\n"
+                      "\tnote: to run a list of testcases with a preset spec/group\n"
+                      "\ttarvo run -s [spec number] -g [group name] [list of IDs]\n"
+                      "\n");
 }
 
 }  // namespace cli
