@@ -3,6 +3,9 @@
 // and the memory device 0d:00.0 behind it.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <regex>
@@ -24,6 +27,7 @@ using namespace tarvo::sim;
 
 const SBDF kPort(0, 0x0c, 0, 0);
 const SBDF kDevice(0, 0x0d, 0, 0);
+const SBDF kOdd(0, 0x21, 0, 0);
 const std::string kQemu = std::string(TARVO_FIXTURE_DIR) + "/qemu/";
 
 // The program's output without the one console record of the enumeration,
@@ -51,6 +55,12 @@ protected:
                                                     .ids(0xFFFF, 0xFFFF)
                                                     .dvsec(PCIE_DVSEC_FOR_CXL_DEV, 1, 0x38)
                                                     .build());
+        // One whose configuration file cannot even be examined (a symbolic
+        // link to itself): the scan passes over it.
+        fake->add_function(kOdd, ConfigBuilder().ids(0x8086, 0x0d93).build());
+        const std::string odd = fake->function_dir(kOdd) + "/config";
+        ASSERT_EQ(std::remove(odd.c_str()), 0);
+        ASSERT_EQ(symlink(odd.c_str(), odd.c_str()), 0);
         ASSERT_EQ(fake->mount(), "");
     }
 

@@ -1,7 +1,7 @@
 #include "cli/handlers/device_handlers.hpp"
 
+#include <cctype>
 #include <iostream>
-#include <regex>
 #include <string>
 
 #include "common/sbdf.hpp"
@@ -27,7 +27,7 @@ private:
 };
 
 // The device number of an address has five bits.
-constexpr unsigned long kLastDevice = 0x1F;
+constexpr uint32_t kLastDevice = 0x1F;
 
 // Without any CXL device there is no device under test to show.
 bool say_when_no_device(LibModules& deps) {
@@ -60,23 +60,47 @@ void show_sut(LibModules& deps) {
               << "RCEC = 0xA\n";
 }
 
-void select_sut(const std::string& text, LibModules& deps) {
-    static const std::regex format("^0?:?([0-9a-fA-F]{2}):([0-9a-fA-F]{1,2}).([0-7]{1})$",
-                                   std::regex::ECMAScript);
-    std::smatch match;
-    unsigned long device = 0;
-    if (std::regex_match(text, match, format)) {
-        device = std::stoul(match[2].str(), nullptr, 16);
+bool is_hex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+
+// The address forms "[0][:]BB:D[D]?F": an optional "0" and an optional ":"
+// before two hexadecimal bus digits, ":", one or two hexadecimal device
+// digits, any one character and a function digit 0 to 7. The optional
+// prefix is tried in every combination, longest first, as a regular
+// expression would backtrack over it.
+bool parse_address(const std::string& text, uint32_t& bus, uint32_t& dev, uint32_t& fun) {
+    for (size_t skip_zero : {1, 0}) {
+        for (size_t skip_colon : {1, 0}) {
+            size_t at = 0;
+            if (skip_zero && (at >= text.size() || text[at++] != '0')) continue;
+            if (skip_colon && (at >= text.size() || text[at++] != ':')) continue;
+            const std::string rest = text.substr(at);
+            // BB:D?F or BB:DD?F
+            if (rest.size() != 6 && rest.size() != 7) continue;
+            const size_t dev_digits = rest.size() - 5;
+            if (!is_hex(rest[0]) || !is_hex(rest[1]) || rest[2] != ':') continue;
+            if (!is_hex(rest[3]) || (dev_digits == 2 && !is_hex(rest[4]))) continue;
+            const char f = rest.back();
+            if (f < '0' || f > '7') continue;
+            bus = static_cast<uint32_t>(std::stoul(rest.substr(0, 2), nullptr, 16));
+            dev = static_cast<uint32_t>(std::stoul(rest.substr(3, dev_digits), nullptr, 16));
+            fun = static_cast<uint32_t>(f - '0');
+            return true;
+        }
     }
-    if (match.empty() || device > kLastDevice) {
+    return false;
+}
+
+void select_sut(const std::string& text, LibModules& deps) {
+    uint32_t bus = 0;
+    uint32_t dev = 0;
+    uint32_t fun = 0;
+    if (!parse_address(text, bus, dev, fun) || dev > kLastDevice) {
         std::cout << "SUT format not met. Please provide format SEG:BUS:DEV.FUN or BUS:DEV.FUN"
                   << std::endl;
         return;
     }
-    const auto bus = static_cast<uint32_t>(std::stoul(match[1].str(), nullptr, 16));
-    const auto fun = static_cast<uint32_t>(std::stoul(match[3].str(), nullptr, 10));
     tarvo::core::DeviceInformation selected;
-    selected.sbdf = tarvo::SBDF(0, bus, static_cast<uint32_t>(device), fun);
+    selected.sbdf = tarvo::SBDF(0, bus, dev, fun);
     deps.directory_module->set_sut(selected);
 }
 

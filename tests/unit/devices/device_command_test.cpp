@@ -112,6 +112,8 @@ TEST_F(DeviceCommandTest, SetAcceptsTheAddressForms) {
         {"3a:00.1", SBDF(0, 0x3a, 0, 1)},  {"0:3a:00.1", SBDF(0, 0x3a, 0, 1)},
         {":3a:0.1", SBDF(0, 0x3a, 0, 1)},  {"03a:00.1", SBDF(0, 0x3a, 0, 1)},
         {"0D:1f.7", SBDF(0, 0x0d, 0x1f, 7)}, {"0d:00x0", SBDF(0, 0x0d, 0, 0)},
+        {"0a:00.1", SBDF(0, 0x0a, 0, 1)},  {"0:0a:0.1", SBDF(0, 0x0a, 0, 1)},
+        {"3a:000", SBDF(0, 0x3a, 0, 0)},   {"3a:1234", SBDF(0, 0x3a, 0x12, 4)},
     };
     for (const auto& c : accepted) {
         SCOPED_TRACE(c.text);
@@ -125,7 +127,8 @@ TEST_F(DeviceCommandTest, SetAcceptsTheAddressForms) {
 TEST_F(DeviceCommandTest, SetRejectsOtherTexts) {
     // A device number above 0x1f would spill into the bus number.
     for (const char* text : {"0000:3a:00.1", "3a:00.8", "3:00.1", "3a:20.0", "3a:ff.1", "zz:00.0",
-                             "3a:00.1x"}) {
+                             "3a:00.1x", "::3a:00.1",
+                             "00:3a:00.1", "3a:00"}) {
         SCOPED_TRACE(text);
         directory->selected.clear();
         EXPECT_EQ(run_line(std::string("devices --set ") + text), kFormat);
