@@ -73,6 +73,17 @@ public:
                   << "Please refer to the user's guide if needed." << "\n\n";
         return PASS;
     }
+
+protected:
+    // What a command's help handler writes: the text above when the record
+    // did not ask for help (no link acted on it), then the command's
+    // quickstart. PASS when help was asked for.
+    HandleStatus quickstart(const T& request, LibModules& deps, const char* text) {
+        if (!request.help)
+            HelpHandler<T>::Handle(request, deps);
+        std::cout << text;
+        return request.help ? PASS : INVALID_INPUT;
+    }
 };
 
 }  // namespace cli
