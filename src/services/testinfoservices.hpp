@@ -19,7 +19,8 @@ public:
     // The entries equal to the filter on the keys that `order` compares.
     virtual std::vector<types::TestData> filter_by(core::SortFilterOptions order,
                                                    types::TestIDFilter filter) = 0;
-    // The entries that apply to a device of this port type.
+    // The enabled entries whose port list names this port type (or ALL), in
+    // natural identifier order.
     virtual std::vector<types::TestData> list_for_port(PORT_TYPE_t port) = 0;
     // The entry of this key (upper-cased), or an ErrorTestData.
     virtual types::TestData info(const std::string& key) = 0;

@@ -2,11 +2,23 @@
 
 #include <string>
 
-#include "cli/help_text.hpp"
+#include "cli/handlers/ftests_handlers.hpp"
 
 namespace po = boost::program_options;
 
 namespace cli {
+
+FilteredTestsCommand::FilteredTestsCommand() {
+    ftests_handler = std::make_shared<FilterSpecHandler>();
+    const auto help = std::make_shared<FilteredTestsHelpHandler>();
+    ftests_handler->setHelp(help);
+    ftests_handler->setNext(std::make_shared<FilterGroupHandler>())
+        ->setNext(std::make_shared<FilterIDHandler>())
+        ->setNext(std::make_shared<FilterGroupIDHandler>())
+        ->setNext(std::make_shared<FilterSpecGroupHandler>())
+        ->setNext(std::make_shared<FilterSpecIDHandler>())
+        ->setHelp(help);
+}
 
 void FilteredTestsCommand::resolve_args(po::parsed_options parsed) {
     po::options_description desc;
@@ -26,9 +38,10 @@ void FilteredTestsCommand::resolve_args(po::parsed_options parsed) {
         ftests_args.id = vm["id"].as<int>();
 }
 
-int FilteredTestsCommand::execute(LibModules&) {
-    report_not_available("ftests");
-    return PASS;
+int FilteredTestsCommand::execute(LibModules& deps) {
+    if (ftests_args.help)
+        return ftests_handler->Help(ftests_args, deps);
+    return ftests_handler->Handle(ftests_args, deps);
 }
 
 void FilteredTestsCommand::reset() { ftests_args = FTestsArgs(); }

@@ -1,10 +1,10 @@
 #include "cli/commands/run_command.hpp"
 
-#include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "cli/help_text.hpp"
+#include "cli/handlers/run_handlers.hpp"
 
 namespace po = boost::program_options;
 
@@ -12,18 +12,31 @@ namespace cli {
 
 namespace {
 
+// The longest wait between two tests, in seconds (one hour).
+constexpr long long max_delay = 3600;
+
 // The option library would read "-1" as an unsigned number (4294967295 s):
-// a delay must be a non-negative number that the record can hold.
+// a delay must be a non-negative number of seconds up to an hour.
 int checked_delay(long long seconds) {
-    if (seconds < 0 || seconds > std::numeric_limits<int>::max()) {
-        po::invalid_option_value e(std::to_string(seconds));
-        e.set_option_name("--delay");
-        throw e;
-    }
+    if (seconds < 0 || seconds > max_delay)
+        throw std::invalid_argument("delay " + std::to_string(seconds));
     return static_cast<int>(seconds);
 }
 
 }  // namespace
+
+RunCommand::RunCommand() {
+    run_handler = std::make_shared<RunAllHandler>();
+    const auto help = std::make_shared<RunHelpHandler>();
+    run_handler->setHelp(help);
+    run_handler->setNext(std::make_shared<RunSingleHandler>())
+        ->setNext(std::make_shared<RunListHandler>())
+        ->setNext(std::make_shared<RunSpecHandler>())
+        ->setNext(std::make_shared<RunGroupHandler>())
+        ->setNext(std::make_shared<RunIDHandler>())
+        ->setNext(std::make_shared<RunAllAllHandler>())
+        ->setHelp(help);
+}
 
 void RunCommand::resolve_args(po::parsed_options parsed) {
     po::options_description desc;
@@ -52,9 +65,10 @@ void RunCommand::resolve_args(po::parsed_options parsed) {
                                       : std::vector<std::string>();
 }
 
-int RunCommand::execute(LibModules&) {
-    report_not_available("run");
-    return PASS;
+int RunCommand::execute(LibModules& deps) {
+    if (run_args.help)
+        return run_handler->Help(run_args, deps);
+    return run_handler->Handle(run_args, deps);
 }
 
 void RunCommand::reset() { run_args = RunArgs(); }

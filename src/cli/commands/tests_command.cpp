@@ -2,11 +2,16 @@
 
 #include <string>
 
-#include "cli/help_text.hpp"
+#include "cli/handlers/tests_handlers.hpp"
 
 namespace po = boost::program_options;
 
 namespace cli {
+
+TestsCommand::TestsCommand() {
+    tests_handler = std::make_shared<TestsShowHandler>();
+    tests_handler->setNext(std::make_shared<TestsShowSortedHandler>());
+}
 
 void TestsCommand::resolve_args(po::parsed_options parsed) {
     po::options_description desc;
@@ -20,9 +25,10 @@ void TestsCommand::resolve_args(po::parsed_options parsed) {
         tests_args.sort = vm["sort"].as<std::string>();
 }
 
-int TestsCommand::execute(LibModules&) {
-    report_not_available("tests");
-    return PASS;
+int TestsCommand::execute(LibModules& deps) {
+    if (tests_args.help)
+        return tests_handler->Help(tests_args, deps);
+    return tests_handler->Handle(tests_args, deps);
 }
 
 void TestsCommand::reset() { tests_args = TestsArgs(); }
