@@ -7,7 +7,6 @@
 #include "api/tarvodirectory.hpp"
 #include "api/tarvotester.hpp"
 #include "api/tarvoutility.hpp"
-#include "cli/commands/csv_report_command.hpp"
 #include "cli/commands/device_command.hpp"
 #include "cli/commands/filteredtests_command.hpp"
 #include "cli/commands/help_command.hpp"

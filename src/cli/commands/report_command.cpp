@@ -7,7 +7,7 @@ namespace cli {
 void ReportCommand::resolve_args(boost::program_options::parsed_options) {}
 
 int ReportCommand::execute(LibModules&) {
-    report_not_available("report");
+    report_not_available(m_name);
     return PASS;
 }
 
