@@ -20,8 +20,8 @@ public:
     // device found is at that address.
     virtual bool set_sut(SBDF address) = 0;
     // The device component of the device under test, for the test bundle;
-    // empty when no CXL device was found.
-    virtual std::shared_ptr<core::DevComp> sut_device() = 0;
+    // empty when no CXL device was found (or the service holds none).
+    virtual std::shared_ptr<core::DevComp> sut_device() { return nullptr; }
     virtual ~DeviceServices() = default;
 };
 

@@ -14,7 +14,7 @@ namespace {
 constexpr uint64_t kAllOnes = ~uint64_t{0};
 constexpr int kBarCount = 6;
 constexpr int kFirstBarOffset = 0x10;
-// Length handed to the DOE device for one exchange.
+// Largest length handed to the DOE device for one exchange.
 constexpr int kDOEExchangeLength = 0x40001;
 
 // Console lines of a DVSEC lookup at debug level 2.
@@ -167,11 +167,13 @@ int DevComp::ReadFile(unsigned char* buf, std::string filename, int offset, int 
     return m_hw ? m_hw->ReadFile(buf, std::move(filename), offset, len) : 0;
 }
 
-int DevComp::ExchangeDOEObject(unsigned char* buf, int /*len*/) {
-    if (!m_hw || m_hw->WriteDOE(buf, kDOEExchangeLength) == 0) {
+int DevComp::ExchangeDOEObject(unsigned char* buf, int len) {
+    // Never more than the caller's buffer holds.
+    const int length = len < 0 ? 0 : (len < kDOEExchangeLength ? len : kDOEExchangeLength);
+    if (!m_hw || m_hw->WriteDOE(buf, length) == 0) {
         return 0;
     }
-    return m_hw->ReadDOE(buf, kDOEExchangeLength) != 0 ? 1 : 0;
+    return m_hw->ReadDOE(buf, length) != 0 ? 1 : 0;
 }
 
 std::string DevComp::str() const {
