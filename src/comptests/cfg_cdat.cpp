@@ -36,8 +36,8 @@ core::TestResult CFG_23(core::Testools& tt) {
     if (cdat_offset_discoverer.doe_offset(CXL_DOE_TABLE_ACCESS, cdat_offset) != 0)
         return core::FailingTestResult("Fail to find DOE mailbox supporting CDAT.");
 
-    const core::DataObject<core::CDATReadEntryResponse> rsp = doexchanger->exchange_object(
-        tt.target, static_cast<uint32_t>(cdat_offset), request);
+    const core::DataObject<core::CDATReadEntryResponse> rsp =
+        doexchanger->exchange_object(tt.target, static_cast<uint32_t>(cdat_offset), request);
     tt.messenger->info_msg("CDAT Read Entry Request for DOE Created.");
     const core::CDATReadEntryResponse& payload = rsp.protocol();
     tt.messenger->block_msg(payload.str(), false);
@@ -60,7 +60,9 @@ core::TestResult CFG_23(core::Testools& tt) {
     return core::FailingTestResult("");
 }
 
-core::TestResult CFG_24(core::Testools&) { return core::SkippedTestResult(""); }
+core::TestResult CFG_24(core::Testools&) {
+    return core::SkippedTestResult("");
+}
 
 }  // namespace v2d0
 }  // namespace compliance

@@ -42,12 +42,7 @@ core::TestResult CFG_4(core::Testools& tt) {
     core::DVSECHeader1 h1;
     if (tt.device->ReadPCI(CXL_DEVICE_DVSEC_BASE, h1) != 0)
         return core::FailingTestResult("Fail to read DVSECHeader1");
-    const uint64_t vendor = field(h1, "DVSECVendorID");
-    const uint64_t rev = field(h1, "DVSECRev");
-    const uint64_t len = field(h1, "DVSECLen");
-    judge(tt, vendor == 0x1E98, mismatch_record("DVSECVID", 0x1E98, vendor), fail);
-    judge(tt, rev == 1, mismatch_record("DVSECREV", 1, rev), fail);
-    judge(tt, len == 0x38, mismatch_record("DVSECLEN", 0x38, len), fail);
+    support::judge_header1(tt, h1, 1, 0x38, fail);
 
     tt.messenger->info_msg("Reading Designated Vendor-Specific Header2");
     core::DVSECHeader2 h2;
@@ -74,8 +69,8 @@ core::TestResult CFG_5(core::Testools& tt) {
     tt.messenger->info_msg("CXL Device Capability:");
     std::stringstream listing;
     listing << std::hex << "\n";
-    for (const char* name : {"CacheCapable", "IOCapable", "MemCapable", "MemHwInitMode",
-                             "HDMCount", "CXLResetCapable", "CXLResetTimeout"})
+    for (const char* name : {"CacheCapable", "IOCapable", "MemCapable", "MemHwInitMode", "HDMCount",
+                             "CXLResetCapable", "CXLResetTimeout"})
         listing << name << ": " << field(cap, name) << "\n";
     tt.messenger->info_msg(listing.str());
 
@@ -153,9 +148,8 @@ core::TestResult abandon(core::Testools& tt, uint64_t base, std::vector<LockedRe
     return core::FailingTestResult(failure);
 }
 
-const char* const kControlFields[] = {"CacheEnable",        "MemEnable",
-                                      "CacheSFCoverage",    "CacheSFGranularity",
-                                      "CacheCleanEviction", "ViralEnable"};
+const char* const kControlFields[] = {"CacheEnable",        "MemEnable",          "CacheSFCoverage",
+                                      "CacheSFGranularity", "CacheCleanEviction", "ViralEnable"};
 
 // How each compared field is named in the lock test's records.
 struct LockFinding {
@@ -179,7 +173,8 @@ const LockFinding kControlFindings[] = {
 };
 
 std::string base_finding(bool locked, int range, const char* half) {
-    return std::string(locked ? "CONFIG_LOCK = 1. R1 != R2 for Range" : "CONFIG_LOCK = 0. R1 == R2 for Range") +
+    return std::string(locked ? "CONFIG_LOCK = 1. R1 != R2 for Range"
+                              : "CONFIG_LOCK = 0. R1 == R2 for Range") +
            std::to_string(range) + " " + half + " after writing inverted values.";
 }
 

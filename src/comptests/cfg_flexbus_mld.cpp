@@ -34,15 +34,16 @@ core::TestResult CFG_18(core::Testools& tt) {
 }
 
 core::TestResult CFG_19(core::Testools& tt) {
-    tt.messenger->info_msg("Flex Bus Port Capability Test launched");
     uint64_t base = 0;
-    if (tt.device->GetDVSECOffset(Flex_Bus_Port_DVSEC, base) != 0)
-        return failed_with(tt, "Fail to find Flex Bus DVSEC for CXL Device");
+    if (!support::launch_and_find(tt, "Flex Bus Port Capability Test launched", Flex_Bus_Port_DVSEC,
+                                  "Fail to find Flex Bus DVSEC for CXL Device", base))
+        return core::FailingTestResult("");
     core::DVSECFlexBusPortCapability cap;
     if (tt.device->ReadPCI(base, cap) != 0)
         return failed_with(tt, "Fail to read DVSECFlexBusPortCapability_reg.");
     if (field(cap, "IOCapable") != 1)
-        return failed_with(tt, "DVSEC Flex Bus Port Capability value for IO_Capable doesn't match.");
+        return failed_with(tt,
+                           "DVSEC Flex Bus Port Capability value for IO_Capable doesn't match.");
     if (field(cap, "CXL2p0Capable") != 1)
         return failed_with(tt,
                            "DVSEC Flex Bus Port Capability value for CXL2p0Capable doesn't match.");

@@ -16,8 +16,6 @@ namespace v2d0 {
 using support::failed_with;
 using support::field;
 using support::hex_record;
-using support::judge;
-using support::mismatch_record;
 
 core::TestResult CFG_9(core::Testools& tt) {
     tt.messenger->info_msg("Non-CXL Function Map DVSEC Test launched");
@@ -31,12 +29,7 @@ core::TestResult CFG_9(core::Testools& tt) {
         return core::FailingTestResult("Fail to read DVSECHeader1");
 
     int fail = 0;
-    const uint64_t vendor = field(h1, "DVSECVendorID");
-    const uint64_t rev = field(h1, "DVSECRev");
-    const uint64_t len = field(h1, "DVSECLen");
-    judge(tt, vendor == 0x1E98, mismatch_record("DVSECVID", 0x1E98, vendor), fail);
-    judge(tt, rev == 0, mismatch_record("DVSECREV", 0, rev), fail);
-    judge(tt, len == 0x2C, mismatch_record("DVSECLEN", 0x2C, len), fail);
+    support::judge_header1(tt, h1, 0, 0x2C, fail);
 
     if (fail) return core::FailingTestResult("");
     return core::PassingTestResult("");
@@ -50,10 +43,10 @@ const char* const kNoExtensions = "Fail to find CXL 2.0 Extensions DVSEC for CXL
 }  // namespace
 
 core::TestResult CFG_10(core::Testools& tt) {
-    tt.messenger->info_msg(kExtensionsLaunch);
     uint64_t base = 0;
-    if (tt.device->GetDVSECOffset(CXL_EXTENTION_PORTS_DVSEC, base) != 0)
-        return failed_with(tt, kNoExtensions);
+    if (!support::launch_and_find(tt, kExtensionsLaunch, CXL_EXTENTION_PORTS_DVSEC, kNoExtensions,
+                                  base))
+        return core::FailingTestResult("");
 
     core::DVSECHeader1 h1;
     core::DVSECHeader2 h2;
@@ -63,13 +56,16 @@ core::TestResult CFG_10(core::Testools& tt) {
     // Stops at the first field that does not hold.
     const uint64_t vendor = field(h1, "DVSECVendorID");
     if (vendor != 0x1E98)
-        return failed_with(tt, hex_record("Mismatch field DVSECVID, expected:0x1e98 read:0x", vendor));
+        return failed_with(tt,
+                           hex_record("Mismatch field DVSECVID, expected:0x1e98 read:0x", vendor));
     const uint64_t rev = field(h1, "DVSECRev");
     if (rev != 0)
-        return failed_with(tt, hex_record("Mismatch field DVSECRev, expected:0x0 but read:0x", rev));
+        return failed_with(tt,
+                           hex_record("Mismatch field DVSECRev, expected:0x0 but read:0x", rev));
     const uint64_t len = field(h1, "DVSECLen");
     if (len != 0x28)
-        return failed_with(tt, hex_record("Mismatch field DVSECLen, expected:0x28 but read:0x", len));
+        return failed_with(tt,
+                           hex_record("Mismatch field DVSECLen, expected:0x28 but read:0x", len));
     const uint64_t id = field(h2, "DVSECID");
     if (id != CXL_EXTENTION_PORTS_DVSEC)
         return failed_with(tt, hex_record("Mismatch field DVSECID, expected: 0x3 but read:0x", id));
@@ -77,10 +73,10 @@ core::TestResult CFG_10(core::Testools& tt) {
 }
 
 core::TestResult CFG_11(core::Testools& tt) {
-    tt.messenger->info_msg(kExtensionsLaunch);
     uint64_t base = 0;
-    if (tt.device->GetDVSECOffset(CXL_EXTENTION_PORTS_DVSEC, base) != 0)
-        return failed_with(tt, kNoExtensions);
+    if (!support::launch_and_find(tt, kExtensionsLaunch, CXL_EXTENTION_PORTS_DVSEC, kNoExtensions,
+                                  base))
+        return core::FailingTestResult("");
 
     core::CXLPortControlExtensions control;
     if (tt.device->ReadPCI(base, control) != 0)
@@ -125,9 +121,9 @@ struct ScaleTest {
 
 template <typename Reg>
 core::TestResult gpf_scale_test(core::Testools& tt, const ScaleTest& test) {
-    tt.messenger->info_msg(test.launch);
     uint64_t base = 0;
-    if (tt.device->GetDVSECOffset(test.id, base) != 0) return failed_with(tt, test.not_found);
+    if (!support::launch_and_find(tt, test.launch, test.id, test.not_found, base))
+        return core::FailingTestResult("");
     Reg reg;
     if (tt.device->ReadPCI(base, reg) != 0) return failed_with(tt, test.read_failure);
     if (field(reg, test.field) > 7) return failed_with(tt, test.criteria);
@@ -147,21 +143,23 @@ core::TestResult CFG_12(core::Testools& tt) {
 
 core::TestResult CFG_13(core::Testools& tt) {
     return gpf_scale_test<core::GPFPhase1Control>(
-        tt, {"GPF Port Phase 1 Test launched.", CXL_GPF_PORT_DVSEC,
-             "Fail to find CXL GPF PORT  DVSEC for CXL Device.", "Fail to read GPFPhase1Control_reg.",
-             "PortGPFPhase1TimeoutScale", "PortGPFPhase1TimeoutScale value doesn't match criteria."});
+        tt,
+        {"GPF Port Phase 1 Test launched.", CXL_GPF_PORT_DVSEC,
+         "Fail to find CXL GPF PORT  DVSEC for CXL Device.", "Fail to read GPFPhase1Control_reg.",
+         "PortGPFPhase1TimeoutScale", "PortGPFPhase1TimeoutScale value doesn't match criteria."});
 }
 
 core::TestResult CFG_14(core::Testools& tt) {
     return gpf_scale_test<core::GPFPhase2Control>(
-        tt, {"GPF Port Phase 2 Test launched.", CXL_GPF_PORT_DVSEC,
-             "Fail to find CXL GPF PORT  DVSEC for CXL Device.", "Fail to read GPFPhase2Control_reg.",
-             "PortGPFPhase2TimeoutScale", "PortGPFPhase2TimeoutScale value doesn't match criteria."});
+        tt,
+        {"GPF Port Phase 2 Test launched.", CXL_GPF_PORT_DVSEC,
+         "Fail to find CXL GPF PORT  DVSEC for CXL Device.", "Fail to read GPFPhase2Control_reg.",
+         "PortGPFPhase2TimeoutScale", "PortGPFPhase2TimeoutScale value doesn't match criteria."});
 }
 
 core::TestResult CFG_15(core::Testools& tt) {
-    return gpf_header_test(tt, "GPF Device DVSEC Test launched", CXL_GPF_DEVICE_DVSEC,
-                           kNoGpfDevice, "Fail to read DVSECHeader1/2.",
+    return gpf_header_test(tt, "GPF Device DVSEC Test launched", CXL_GPF_DEVICE_DVSEC, kNoGpfDevice,
+                           "Fail to read DVSECHeader1/2.",
                            "Mismatch field DVSECID expected:0x05, read:0x");
 }
 

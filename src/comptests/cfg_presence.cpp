@@ -71,10 +71,10 @@ namespace {
 
 // How a missing DVSEC counts in the presence search.
 enum class Need {
-    always,          // any failure of the search fails the test
-    optional,        // absence is accepted, a bad header is not
-    ports,           // absence fails only switch ports and root ports
-    not_consulted,   // the search is logged but never fails the test
+    always,         // any failure of the search fails the test
+    optional,       // absence is accepted, a bad header is not
+    ports,          // absence fails only switch ports and root ports
+    not_consulted,  // the search is logged but never fails the test
 };
 
 struct DvsecSearch {
@@ -94,7 +94,8 @@ const DvsecSearch kSearches[] = {
      "Fail to find CXL 2.0 Extensions DVSEC for Ports",
      "Fail to find CXL 2.0 Extensions DVSEC for Upstream Port"},
     {"Search for GPF DVSEC for CXL Port", CXL_GPF_PORT_DVSEC, Need::ports,
-     "Fail to find GPF DVSEC for CXL for Ports", "Fail to find GPF DVSEC for CXL for Upstream Port"},
+     "Fail to find GPF DVSEC for CXL for Ports",
+     "Fail to find GPF DVSEC for CXL for Upstream Port"},
     {"Search for GPF DVSEC for CXL Device", CXL_GPF_DEVICE_DVSEC, Need::always,
      "Fail to find  GPF DVSEC for CXL Device", nullptr},
     {"Search for PCIe DVSEC for Flex Bus Port", Flex_Bus_Port_DVSEC, Need::always,
@@ -114,8 +115,7 @@ core::TestResult CFG_2(core::Testools& tt) {
         const int found = check_dvsec_vid(tt, search.id, dvsecbase);
         if (found == 0 || search.need == Need::not_consulted) continue;
         const bool absent = found == -1;
-        if (search.need == Need::always || !absent)
-            return core::FailingTestResult(search.failure);
+        if (search.need == Need::always || !absent) return core::FailingTestResult(search.failure);
         if (search.need == Need::ports && is_switch_or_root_port(tt.device->GetCompType()))
             return core::FailingTestResult(search.port_failure);
     }

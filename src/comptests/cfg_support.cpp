@@ -44,8 +44,26 @@ core::TestResult failed_with(core::Testools& tt, const std::string& record) {
     return core::FailingTestResult("");
 }
 
-int read_dvsec_headers(core::Testools& tt, uint64_t base, core::Register& h1,
-                       core::Register& h2) {
+void judge_header1(core::Testools& tt, const core::Register& h1, uint64_t rev, uint64_t len,
+                   int& fail) {
+    const uint64_t vendor_read = field(h1, "DVSECVendorID");
+    const uint64_t rev_read = field(h1, "DVSECRev");
+    const uint64_t len_read = field(h1, "DVSECLen");
+    judge(tt, vendor_read == CXL_DVSEC_VENDOR_ID,
+          mismatch_record("DVSECVID", CXL_DVSEC_VENDOR_ID, vendor_read), fail);
+    judge(tt, rev_read == rev, mismatch_record("DVSECREV", rev, rev_read), fail);
+    judge(tt, len_read == len, mismatch_record("DVSECLEN", len, len_read), fail);
+}
+
+bool launch_and_find(core::Testools& tt, const std::string& launch, DVSEC_ID_t id,
+                     const std::string& not_found, uint64_t& base) {
+    tt.messenger->info_msg(launch);
+    if (tt.device->GetDVSECOffset(id, base) == 0) return true;
+    tt.messenger->fail_msg(not_found);
+    return false;
+}
+
+int read_dvsec_headers(core::Testools& tt, uint64_t base, core::Register& h1, core::Register& h2) {
     if (tt.device->ReadPCI(base, h1) != 0) return -1;
     return tt.device->ReadPCI(base, h2) != 0 ? -1 : 0;
 }

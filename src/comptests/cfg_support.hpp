@@ -37,9 +37,18 @@ void judge(core::Testools& tt, bool holds, const std::string& record, int& fail)
 // Logs record as a failure and returns a failed result with an empty message.
 core::TestResult failed_with(core::Testools& tt, const std::string& record);
 
+// Judges the vendor, revision and length of a DVSEC Header 1, logging a
+// mismatch record for each field that differs.
+void judge_header1(core::Testools& tt, const core::Register& h1, uint64_t rev, uint64_t len,
+                   int& fail);
+
+// Logs the launch record and locates the DVSEC into base; when it is absent
+// logs not_found as a failure and returns false.
+bool launch_and_find(core::Testools& tt, const std::string& launch, DVSEC_ID_t id,
+                     const std::string& not_found, uint64_t& base);
+
 // Reads both DVSEC header registers at base; 0 when both were read.
-int read_dvsec_headers(core::Testools& tt, uint64_t base, core::Register& h1,
-                       core::Register& h2);
+int read_dvsec_headers(core::Testools& tt, uint64_t base, core::Register& h1, core::Register& h2);
 
 // One judged header field: the record is prefix + value read + newline.
 struct HeaderRule {

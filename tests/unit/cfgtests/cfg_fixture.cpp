@@ -15,7 +15,9 @@ CfgTest::CfgTest() {
     m_previous_sleep = set_sleep_function([sleeps](std::chrono::milliseconds) { ++*sleeps; });
 }
 
-CfgTest::~CfgTest() { set_sleep_function(m_previous_sleep); }
+CfgTest::~CfgTest() {
+    set_sleep_function(m_previous_sleep);
+}
 
 sim::ConfigSpace& CfgTest::install(sim::ConfigSpace space) {
     for (sim::HookId id : m_hooks) bus->remove_hook(id);
@@ -27,13 +29,13 @@ sim::ConfigSpace& CfgTest::install(sim::ConfigSpace space) {
 
 core::TestResult CfgTest::run(const TestFunction& test) {
     auto hw = std::make_shared<sim::SimHwio>(bus);
-    auto device = std::make_shared<core::DevComp>(kSut.seg(), kSut.bus(), kSut.dev(), kSut.fun(),
-                                                  0x8086, hw, "Unknown vendor", "CXL Device",
-                                                  PCIE_EP, 0);
+    auto device =
+        std::make_shared<core::DevComp>(kSut.seg(), kSut.bus(), kSut.dev(), kSut.fun(), 0x8086, hw,
+                                        "Unknown vendor", "CXL Device", PCIE_EP, 0);
     device->PopulateProperties();
     core::TargetInformation target("", "", 0, 0, "", core::phy_speeds::GT16, core::link_widths::x4,
-                                   core::target_types::endpoint, core::form_factors::cem, false,
-                                   "", device->GetCompType(), core::cxl_types::type3, false, false,
+                                   core::target_types::endpoint, core::form_factors::cem, false, "",
+                                   device->GetCompType(), core::cxl_types::type3, false, false,
                                    kSut, device->IsCxl());
     core::Testools tt(device, std::make_shared<core::TestMessenger>(), hw,
                       std::make_shared<core::TargetInformation>(target), target);
@@ -97,7 +99,9 @@ sim::ConfigSpace one_dvsec(PORT_TYPE_t type, uint16_t id, uint8_t rev, uint16_t 
     return b.build();
 }
 
-sim::ConfigSpace no_dvsec(PORT_TYPE_t type) { return sim::ConfigBuilder().pcie_cap(type).build(); }
+sim::ConfigSpace no_dvsec(PORT_TYPE_t type) {
+    return sim::ConfigBuilder().pcie_cap(type).build();
+}
 
 std::vector<std::pair<uint64_t, int>> CfgTest::config_writes() const {
     std::vector<std::pair<uint64_t, int>> writes;
@@ -110,6 +114,8 @@ std::ostream& operator<<(std::ostream& os, const Verdict& v) {
     return os << types::TestState(v.state) << " \"" << v.msg << "\"";
 }
 
-Verdict verdict(const core::TestResult& result) { return {result.state.value(), result.msg}; }
+Verdict verdict(const core::TestResult& result) {
+    return {result.state.value(), result.msg};
+}
 
 }  // namespace cfgtests

@@ -83,9 +83,15 @@ private:
 };
 
 // Record builders, to keep expectations readable.
-inline Record info(const std::string& text) { return {::info, text}; }
-inline Record warn(const std::string& text) { return {::warning, text}; }
-inline Record fail(const std::string& text) { return {::fail, text}; }
+inline Record info(const std::string& text) {
+    return {::info, text};
+}
+inline Record warn(const std::string& text) {
+    return {::warning, text};
+}
+inline Record fail(const std::string& text) {
+    return {::fail, text};
+}
 
 // The state and message of a result as one comparable value.
 struct Verdict {

@@ -38,7 +38,9 @@ TEST_F(DeviceDvsec, HeaderJudgesEveryFieldBetweenTheTwoReads) {
     const Case cases[] = {
         {1, 0x38, passed(), {}},
         {0, 0x38, failed(), {fail("Mismatch field DVSECREV expected:0x1 read:0x0\n")}},
-        {2, 0x3C, failed(),
+        {2,
+         0x3C,
+         failed(),
          {fail("Mismatch field DVSECREV expected:0x1 read:0x2\n"),
           fail("Mismatch field DVSECLEN expected:0x38 read:0x3c\n")}},
     };
@@ -112,16 +114,16 @@ TEST_F(DeviceDvsec, CapabilityChecksHdmCountAndResetTimeout) {
         std::vector<std::string> failures;
     };
     const Case cases[] = {
-        {0x0016, {}},                          // memory, one range
-        {0x0026, {}},                          // memory, two ranges
-        {0x0014, {io}},                        // not IO capable
-        {0x0036, {hdm3}},                      // HDMCount 3
-        {0x0006, {hdm0}},                      // memory without ranges
-        {0x0012, {hdm_nz}},                    // ranges without memory
-        {0x0032, {hdm3, hdm_nz}},              // both rules on one field
-        {0x0496, {}},                          // reset capable, timeout 4
-        {0x0716, {}},                          // timeout 7 without reset capability
-        {0x0596,                               // reset capable, timeout 5
+        {0x0016, {}},              // memory, one range
+        {0x0026, {}},              // memory, two ranges
+        {0x0014, {io}},            // not IO capable
+        {0x0036, {hdm3}},          // HDMCount 3
+        {0x0006, {hdm0}},          // memory without ranges
+        {0x0012, {hdm_nz}},        // ranges without memory
+        {0x0032, {hdm3, hdm_nz}},  // both rules on one field
+        {0x0496, {}},              // reset capable, timeout 4
+        {0x0716, {}},              // timeout 7 without reset capability
+        {0x0596,                   // reset capable, timeout 5
          {"CXLResetTimeout 0x5 is not allowed to be >100b when CXL Reset Capable is 0x1\n"}},
     };
     for (const Case& c : cases) {
@@ -156,8 +158,9 @@ TEST_F(DeviceDvsec, ControlNeedsIoEnableAndAValidSnoopFilterGranularity) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << "control 0x" << c.control);
         install(device().reg(0x0C, c.control, 2).build());
-        EXPECT_EQ(verdict(run(v2d0::CFG_6)),
-                  c.failures.empty() ? passed() : failed("Cache SF Granularity or IOEnable check fail"));
+        EXPECT_EQ(
+            verdict(run(v2d0::CFG_6)),
+            c.failures.empty() ? passed() : failed("Cache SF Granularity or IOEnable check fail"));
         Records expected = {info("DVSEC CXL Control Test launched"),
                             info("Reading CXL Control Offset")};
         for (const std::string& f : c.failures) expected.push_back(fail(f));
@@ -175,13 +178,19 @@ TEST_F(DeviceDvsec, CacheSizeUnitFollowsCacheCapability) {
         std::vector<std::string> failures;
     };
     const Case cases[] = {
-        {0, 0, {}}, {1, 1, {}}, {1, 2, {}}, {0, 1, {zero}},
-        {1, 0, {nonzero}}, {1, 3, {above}}, {0, 3, {zero, above}},
+        {0, 0, {}},
+        {1, 1, {}},
+        {1, 2, {}},
+        {0, 1, {zero}},
+        {1, 0, {nonzero}},
+        {1, 3, {above}},
+        {0, 3, {zero, above}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "capable " << c.cache_capable << " unit " << c.unit);
         // The cache size in bits 15:8 does not take part.
-        install(device().reg(0x0A, 0x0016 | c.cache_capable, 2).reg(0x16, 0x4000 | c.unit, 2).build());
+        install(
+            device().reg(0x0A, 0x0016 | c.cache_capable, 2).reg(0x16, 0x4000 | c.unit, 2).build());
         EXPECT_EQ(verdict(run(v2d0::CFG_8)),
                   c.failures.empty() ? passed() : failed("DVSEC CXL Capability2 Test Fail"));
         Records expected = {info("DVSEC CXL Capability2 Test Launched")};
@@ -229,8 +238,8 @@ TEST_F(DeviceDvsec, LockTestPassesAndRestoresWhenWritesTakeEffectUnlocked) {
     // One range: the range 2 base registers are neither written nor judged.
     const auto before = install(lock_device().build()).bytes();
     EXPECT_EQ(verdict(run(v2d0::CFG_7)), passed());
-    EXPECT_EQ(records(), (Records{info("DVSEC CXL Lock Test launched"),
-                                  info("Reading CXL Control Offset")}));
+    EXPECT_EQ(records(),
+              (Records{info("DVSEC CXL Lock Test launched"), info("Reading CXL Control Offset")}));
     EXPECT_EQ(config_writes(), writes_of({0x0C, 0x20, 0x24, 0x0C, 0x20, 0x24}));
     EXPECT_EQ(bus->config(kSut).bytes(), before);
 
@@ -259,13 +268,13 @@ TEST_F(DeviceDvsec, LockTestReportsEveryFieldThatBreaksTheLockRule) {
     ro.attr(kBase + 0x0C, 2, 0);
     install(ro.build());
     EXPECT_EQ(verdict(run(v2d0::CFG_7)), failed("Lock Test fail"));
-    const char* unchanged[] = {"CacheEnable writing", "MemEnable writing",
-                               "Cache SF Coverage writing", "Cache SF Granularity after writing",
+    const char* unchanged[] = {"CacheEnable writing",          "MemEnable writing",
+                               "Cache SF Coverage writing",    "Cache SF Granularity after writing",
                                "Cache Clean Eviction writing", "Viral Enable writing"};
     Records expected = {info("DVSEC CXL Lock Test launched"), info("Reading CXL Control Offset")};
     for (const char* f : unchanged)
-        expected.push_back(fail(std::string("CONFIG_LOCK = 0. R1 == R2 for ") + f +
-                                " inverted values."));
+        expected.push_back(
+            fail(std::string("CONFIG_LOCK = 0. R1 == R2 for ") + f + " inverted values."));
     EXPECT_EQ(records(), expected);
 
     // Locked, but every write takes effect: every field of both ranges changed.
@@ -275,8 +284,8 @@ TEST_F(DeviceDvsec, LockTestReportsEveryFieldThatBreaksTheLockRule) {
     EXPECT_EQ(verdict(run(v2d0::CFG_7)), failed("Lock Test fail"));
     expected = {info("DVSEC CXL Lock Test launched"), info("Reading CXL Control Offset")};
     for (const char* f : unchanged)
-        expected.push_back(fail(std::string("CONFIG_LOCK = 1. R1 != R2 for ") + f +
-                                " inverted values."));
+        expected.push_back(
+            fail(std::string("CONFIG_LOCK = 1. R1 != R2 for ") + f + " inverted values."));
     for (const char* f : {"Range1 MemoryBaseHigh", "Range1 MemoryBaseLow", "Range2 MemoryBaseHigh",
                           "Range2 MemoryBaseLow"})
         expected.push_back(fail(std::string("CONFIG_LOCK = 1. R1 != R2 for ") + f +
@@ -333,7 +342,8 @@ TEST_F(DeviceDvsec, LockTestRestoresTheOthersWhenARestoringWriteFails) {
               writes_of({0x0C, 0x20, 0x24, 0x30, 0x34, 0x0C, 0x20, 0x24, 0x30, 0x34}));
     // Only the register whose restore failed still holds its complement.
     std::vector<uint8_t> expected = before;
-    for (int i = 0; i < 4; ++i) expected[kBase + 0x20 + i] = static_cast<uint8_t>(~before[kBase + 0x20 + i]);
+    for (int i = 0; i < 4; ++i)
+        expected[kBase + 0x20 + i] = static_cast<uint8_t>(~before[kBase + 0x20 + i]);
     EXPECT_EQ(bus->config(kSut).bytes(), expected);
 }
 

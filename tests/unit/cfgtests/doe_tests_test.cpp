@@ -48,9 +48,13 @@ TEST_F(DoeTests, DoeCapabilitiesNeedCdatOnSomeMailbox) {
         {"discovery only", {{discovery}}, lacking, {}},
         {"table access", {{discovery, table}}, passed(), {cdat}},
         {"compliance and table access",
-         {{discovery, sim::kCxlComplianceProtocol, table}}, passed(), {compliance, cdat}},
+         {{discovery, sim::kCxlComplianceProtocol, table}},
+         passed(),
+         {compliance, cdat}},
         {"compliance only", {{discovery, sim::kCxlComplianceProtocol}}, lacking, {compliance}},
-        {"table access on two mailboxes", {{discovery, table}, {discovery, table}}, passed(),
+        {"table access on two mailboxes",
+         {{discovery, table}, {discovery, table}},
+         passed(),
          {cdat, cdat}},
         {"table access of another vendor", {{discovery, foreign_table}}, lacking, {}},
     };
@@ -131,9 +135,8 @@ TEST_F(CdatAccess, AnythingButAValidZeroStatusResponseFails) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        cdat_device().set_responder(0x1E98, 2, [&c](const std::vector<uint32_t>&) {
-            return c.response;
-        });
+        cdat_device().set_responder(0x1E98, 2,
+                                    [&c](const std::vector<uint32_t>&) { return c.response; });
         EXPECT_EQ(verdict(run(v2d0::CFG_23)), failed());
         // The dump is logged, no field records follow.
         const Records r = records();

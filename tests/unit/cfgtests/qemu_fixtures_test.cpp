@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "comptests/config_tests.hpp"
 #include "sim/doe_mailbox.hpp"
 #include "sim/lspci_dump.hpp"
