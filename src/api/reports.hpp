@@ -1,20 +1,24 @@
 #pragma once
 
+#include "common/logging.hpp"
 #include "services/generatorservices.hpp"
 #include "services/reportservices.hpp"
 
 namespace tarvo {
 
-// Writes "report/index.html" and "report/style.css".
 class TarvoReportServices : public ReportServices {
 public:
-    void write_html_report(std::shared_ptr<History> history) override;
+    void write_report(const GeneratorMaker& make) override;
+
+private:
+    Logger_t m_logger;
 };
 
-// Writes "report_<date>_<time>.csv" in the working directory.
+// The HTML and CSV generators of the core library.
 class TarvoGeneratorServices : public GeneratorServices {
 public:
-    void write_csv_report(std::shared_ptr<History> history) override;
+    std::unique_ptr<core::Generator> html_generator(std::shared_ptr<History> history) override;
+    std::unique_ptr<core::Generator> csv_generator(std::shared_ptr<History> history) override;
 };
 
 }  // namespace tarvo

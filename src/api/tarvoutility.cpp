@@ -11,10 +11,12 @@ TarvoUtility::TarvoUtility(std::shared_ptr<ReportServices> reports,
       m_history(std::move(history)),
       m_generators(std::move(generators)) {}
 
-void TarvoUtility::make_html_test_report() { m_reports->write_html_report(m_history->history()); }
+void TarvoUtility::make_html_test_report() {
+    m_reports->write_report([this] { return m_generators->html_generator(m_history->history()); });
+}
 
 void TarvoUtility::make_csv_test_report() {
-    m_generators->write_csv_report(m_history->history());
+    m_reports->write_report([this] { return m_generators->csv_generator(m_history->history()); });
 }
 
 }  // namespace tarvo

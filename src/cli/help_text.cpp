@@ -1,7 +1,5 @@
 #include "cli/help_text.hpp"
 
-#include <iostream>
-
 namespace cli {
 
 const std::string& overview_text() {
@@ -15,10 +13,6 @@ const std::string& overview_text() {
         "devices\t\t\tShow the available CXL devices.\n"
         "report\t\t\tGenerate a report for previous runs during this session.\n";
     return text;
-}
-
-void report_not_available(const std::string& command) {
-    std::cout << command << ": not available in this build yet." << std::endl;
 }
 
 }  // namespace cli

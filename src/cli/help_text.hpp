@@ -8,7 +8,4 @@ namespace cli {
 // and after a word that names no command.
 const std::string& overview_text();
 
-// Written by a command whose handlers are not part of this build.
-void report_not_available(const std::string& command);
-
 }  // namespace cli

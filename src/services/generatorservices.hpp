@@ -2,14 +2,20 @@
 
 #include <memory>
 
+#include "core/reporter/generators.hpp"
 #include "core/testhistory.hpp"
 
 namespace tarvo {
 
-// The CSV report of a history.
+// Makes the report generators over a history. A generator is made for each
+// report asked for, so that it sees the history and the time of that request.
+// Both raise core::ReportError when the report's files cannot be made.
 class GeneratorServices {
 public:
-    virtual void write_csv_report(std::shared_ptr<History> history) = 0;
+    // "report/index.html" and "report/style.css".
+    virtual std::unique_ptr<core::Generator> html_generator(std::shared_ptr<History> history) = 0;
+    // "report_<date>_<time>.csv" in the working directory.
+    virtual std::unique_ptr<core::Generator> csv_generator(std::shared_ptr<History> history) = 0;
     virtual ~GeneratorServices() = default;
 };
 
