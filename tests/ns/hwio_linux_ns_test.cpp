@@ -78,6 +78,34 @@ TEST_F(HwioLinuxNs, ConfigurationSpaceThroughSysfs) {
     EXPECT_EQ(fake->config(kDevice)[0x201], 0xCD);
 }
 
+// An object keeps the folder of functions open, not a listing of it: a
+// function that appears later is read, one that goes is absent.
+TEST_F(HwioLinuxNs, OneObjectFollowsTheFunctionsPresent) {
+    mount();
+    unsigned char id[4] = {};
+    const SBDF later(0, 0x3a, 0, 1);
+    EXPECT_EQ(io.ReadPCI(id, 0, 0x3a, 0, 1, 0, 4), 0);
+    fake->add_function(later, ConfigBuilder(256).ids(0x1e98, 0x1234).build());
+    ASSERT_EQ(io.ReadPCI(id, 0, 0x3a, 0, 1, 0, 4), 1);
+    EXPECT_EQ(std::vector<unsigned char>(id, id + 4),
+              (std::vector<unsigned char>{0x98, 0x1e, 0x34, 0x12}));
+    unsigned char one = 0x77;
+    ASSERT_EQ(io.WritePCI(&one, 0, 0x3a, 0, 1, 0x40, 1), 1);
+    EXPECT_EQ(fake->config(later)[0x40], 0x77);
+
+    fake->add_broken_entry(later);
+    EXPECT_EQ(io.ReadPCI(id, 0, 0x3a, 0, 1, 0, 4), 0);
+    // The folder itself, and paths outside it, keep their plain meaning.
+    EXPECT_EQ(io.ReadFile(id, "/sys/bus/pci/devices/", 0, 4), 0);
+    // ".." leaves the device's real directory, as the kernel resolves it,
+    // into the port above it.
+    ASSERT_EQ(io.ReadFile(id, "/sys/bus/pci/devices/0000:0d:00.0/../config", 0, 4), 1);
+    EXPECT_EQ(std::vector<unsigned char>(id, id + 4),
+              (std::vector<unsigned char>{0x86, 0x80, 0x75, 0x70}));
+    EXPECT_EQ(io.ReadFile(id, fake->function_dir(kDevice) + "/config", 0, 4), 1);
+    EXPECT_EQ(id[0], 0x86);
+}
+
 TEST_F(HwioLinuxNs, MissingFunctionsShortFilesAndOddEntries) {
     fake->add_broken_entry(SBDF(0, 0x0e, 0, 0));
     mount();

@@ -21,6 +21,11 @@ TEST(HwioLinux, ConfigurationFileName) {
     EXPECT_EQ(hwio_linux::pci_filename(0, 0x3a, 0, 1), "/sys/bus/pci/devices/0000:3a:00.1/config");
     EXPECT_EQ(hwio_linux::pci_filename(0x10, 0xff, 0x1f, 7),
               "/sys/bus/pci/devices/0010:ff:1f.7/config");
+    // Out-of-range parts widen as printf's "%04x:%02x:%02x.%x" widens them.
+    EXPECT_EQ(hwio_linux::pci_filename(0x12345, 0x100, 0xabc, 0x10),
+              "/sys/bus/pci/devices/12345:100:abc.10/config");
+    EXPECT_EQ(hwio_linux::pci_filename(-1, 0, 0, 0),
+              "/sys/bus/pci/devices/ffffffff:00:00.0/config");
 }
 
 TEST(HwioLinux, FilesReadAndWrittenWhole) {

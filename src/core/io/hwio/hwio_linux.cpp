@@ -3,14 +3,13 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
-#include <system_error>
 
 namespace tarvo {
 namespace core {
@@ -22,10 +21,33 @@ const char* const kDevMem = "/dev/mem";
 const char* const kDoeDevice = "/dev/doe0";
 const char* const kAcpiTables = "/sys/firmware/acpi/tables/";
 
+const char kPciDevices[] = "/sys/bus/pci/devices/";
+
 // An unreadable path counts as absent, so one odd entry cannot abort a scan.
-bool path_exists(const std::string& path) {
-    std::error_code ec;
-    return fs::exists(path, ec);
+// A plain stat: the enumeration asks this 65,536 times per scan, and building
+// a std::filesystem path for each costs more than the system call itself.
+bool path_exists(int dir, const char* path) {
+    struct stat status;
+    return ::fstatat(dir, path, &status, 0) == 0;
+}
+
+bool path_exists(const std::string& path) { return path_exists(AT_FDCWD, path.c_str()); }
+
+// Appends value in lower-case hexadecimal, zero-padded to at least width
+// digits (as printf's "%0*x" does).
+void append_hex(std::string& out, unsigned value, int width) {
+    char digits[2 * sizeof(unsigned)];
+    int n = 0;
+    do {
+        digits[n++] = "0123456789abcdef"[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    for (int pad = width - n; pad > 0; --pad) {
+        out += '0';
+    }
+    while (n > 0) {
+        out += digits[--n];
+    }
 }
 
 // Writes the single character "1" to path; the sysfs trigger files.
@@ -39,14 +61,14 @@ bool write_one(const std::string& path) {
     return written == 1;
 }
 
-// One positioned read or write of len bytes of an existing file; 1 when all
-// of them moved, else 0.
-int transfer_file(unsigned char* buf, const std::string& filename, int offset, int len,
+// One positioned read or write of len bytes of an existing file, named
+// relative to dir; 1 when all of them moved, else 0.
+int transfer_file(unsigned char* buf, int dir, const char* filename, int offset, int len,
                   bool write) {
-    if (buf == nullptr || offset < 0 || len < 0 || !path_exists(filename)) {
+    if (buf == nullptr || offset < 0 || len < 0 || !path_exists(dir, filename)) {
         return 0;
     }
-    const int fd = open(filename.c_str(), write ? O_RDWR : O_RDONLY);
+    const int fd = ::openat(dir, filename, write ? O_RDWR : O_RDONLY);
     if (fd < 0) {
         return 0;
     }
@@ -120,19 +142,53 @@ int map_and_move(unsigned char* buf, uint64_t addr, int len, bool to_device) {
 }  // namespace
 
 std::string hwio_linux::pci_filename(int seg, int bus, int dev, int fun) {
-    char path[96];
-    std::snprintf(path, sizeof(path), "/sys/bus/pci/devices/%04x:%02x:%02x.%x/config",
-                  static_cast<unsigned>(seg), static_cast<unsigned>(bus),
-                  static_cast<unsigned>(dev), static_cast<unsigned>(fun));
+    // Formatted by hand: the enumeration builds this name 65,536 times a scan.
+    std::string path = "/sys/bus/pci/devices/";
+    path.reserve(48);
+    append_hex(path, static_cast<unsigned>(seg), 4);
+    path += ':';
+    append_hex(path, static_cast<unsigned>(bus), 2);
+    path += ':';
+    append_hex(path, static_cast<unsigned>(dev), 2);
+    path += '.';
+    append_hex(path, static_cast<unsigned>(fun), 1);
+    path += "/config";
     return path;
 }
 
+hwio_linux::~hwio_linux() {
+    if (m_pci_devices >= 0) {
+        close(m_pci_devices);
+    }
+}
+
+// A file below the folder of PCI functions is named relative to that folder,
+// opened once per object: the path walk to it costs more than the rest of a
+// probe, and the enumeration probes 65,536 functions. Any other file, or a
+// folder that cannot be opened, keeps its absolute name.
+hwio_linux::Location hwio_linux::locate(const std::string& filename) {
+    const size_t prefix = sizeof(kPciDevices) - 1;
+    if (filename.compare(0, prefix, kPciDevices) != 0 || filename.size() == prefix) {
+        return {AT_FDCWD, filename.c_str()};
+    }
+    if (m_pci_devices == kNotOpened) {
+        const int fd = ::open(kPciDevices, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        m_pci_devices = fd >= 0 ? fd : kUnavailable;
+    }
+    if (m_pci_devices < 0) {
+        return {AT_FDCWD, filename.c_str()};
+    }
+    return {m_pci_devices, filename.c_str() + prefix};
+}
+
 int hwio_linux::ReadFile(unsigned char* buf, std::string filename, int offset, int len) {
-    return transfer_file(buf, filename, offset, len, false);
+    const Location at = locate(filename);
+    return transfer_file(buf, at.dir, at.name, offset, len, false);
 }
 
 int hwio_linux::WriteFile(unsigned char* buf, std::string filename, int offset, int len) {
-    return transfer_file(buf, filename, offset, len, true);
+    const Location at = locate(filename);
+    return transfer_file(buf, at.dir, at.name, offset, len, true);
 }
 
 int hwio_linux::ReadPCI(unsigned char* buf, int seg, int bus, int dev, int fun, int offset,

@@ -10,9 +10,15 @@ namespace core {
 // Hardware access on Linux: configuration space through the sysfs "config"
 // file of each function, memory through "/dev/mem" (one mapping per access),
 // ACPI tables through sysfs and the DOE character device "/dev/doe0".
-// Stateless: every operation opens and closes what it uses.
+// Every operation opens and closes the file or mapping it uses; an object
+// only keeps the folder of PCI functions open, to name files relative to it.
 class hwio_linux : public hwio {
 public:
+    hwio_linux() = default;
+    ~hwio_linux() override;
+    hwio_linux(const hwio_linux&) = delete;
+    hwio_linux& operator=(const hwio_linux&) = delete;
+
     int ReadPCI(unsigned char* buf, int seg, int bus, int dev, int fun, int offset,
                 int len) override;
     int WritePCI(unsigned char* buf, int seg, int bus, int dev, int fun, int offset,
@@ -41,6 +47,18 @@ public:
 
     // "/sys/bus/pci/devices/SSSS:BB:DD.F/config" of the function.
     static std::string pci_filename(int seg, int bus, int dev, int fun);
+
+private:
+    // A file's name as the system calls take it: relative to dir.
+    struct Location {
+        int dir;
+        const char* name;
+    };
+    Location locate(const std::string& filename);
+
+    static constexpr int kNotOpened = -1;
+    static constexpr int kUnavailable = -2;
+    int m_pci_devices = kNotOpened;  // "/sys/bus/pci/devices", opened at first use
 };
 
 }  // namespace core
