@@ -2,7 +2,10 @@
  * library and records how long each one was asked to last, so the run's wall
  * time can be set against the waits it had to make. At exit it writes, to the
  * file named by SLEEP_METER_OUT, the process's wall time and one line per
- * distinct requested duration with its count, all in nanoseconds. */
+ * distinct requested duration with its count, all in nanoseconds, and the
+ * process's peak resident memory (VmHWM) in KiB. The peak is read here
+ * because busybox's time -v reports ru_maxrss four times too large (it takes
+ * the kilobytes for pages). */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
@@ -44,6 +47,12 @@ __attribute__((destructor)) static void meter_stop(void) {
     fprintf(f, "wall %lld\n", ns_of(&now) - ns_of(&started));
     for (int i = 0; i < KINDS && counts[i]; i++) fprintf(f, "sleep %lld %ld\n", durations[i], counts[i]);
     if (other_count) fprintf(f, "sleep-other %lld %ld\n", other_ns, other_count);
+    FILE *status = fopen("/proc/self/status", "r");
+    char line[256];
+    long hwm;
+    while (status && fgets(line, sizeof(line), status))
+        if (sscanf(line, "VmHWM: %ld kB", &hwm) == 1) fprintf(f, "peak-rss-kib %ld\n", hwm);
+    if (status) fclose(status);
     fclose(f);
 }
 
