@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "api/console.hpp"
 #include "api/tarvodirectory.hpp"
 #include "api/tarvotester.hpp"
 #include "api/tarvoutility.hpp"
@@ -24,15 +25,13 @@ namespace cli {
 
 namespace {
 
+using tarvo::say_in_red;
+
 constexpr const char* version = "2.0.8";
 constexpr const char* caption = "usage tarvo [--help] [--version] <command> <args>";
 constexpr const char* default_testcase_file = "../etc/testcases.json";
 constexpr const char* red = "\x1b[31m";
 constexpr const char* reset_colour = "\x1b[0m";
-
-void say_in_red(const std::string& text) {
-    std::cout << red << text << reset_colour << std::endl;
-}
 
 // The prompt's line table: only the command word and its arguments, so the
 // program's own options are unknown there.

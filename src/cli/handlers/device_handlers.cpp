@@ -145,12 +145,9 @@ HandleStatus DeviceShowListHandler::Handle(DeviceArgs request, LibModules& deps)
 }
 
 HandleStatus DeviceHelpHandler::Handle(DeviceArgs request, LibModules& deps) {
-    if (!request.help) {
-        HelpHandler<DeviceArgs>::Handle(request, deps);
-    }
-    std::cout << "tarvo device [options]\nCheck current system under test.\n\tdevice --sut\n"
-                 "Set a device to be tested.\n\tdevice --set Bus:Dev.Fun\n\n";
-    return request.help ? PASS : INVALID_INPUT;
+    return quickstart(request, deps,
+                      "tarvo device [options]\nCheck current system under test.\n\tdevice --sut\n"
+                      "Set a device to be tested.\n\tdevice --set Bus:Dev.Fun\n\n");
 }
 
 }  // namespace cli
