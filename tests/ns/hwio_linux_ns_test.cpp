@@ -97,6 +97,11 @@ TEST_F(HwioLinuxNs, OneObjectFollowsTheFunctionsPresent) {
     EXPECT_EQ(io.ReadPCI(id, 0, 0x3a, 0, 1, 0, 4), 0);
     // The folder itself, and paths outside it, keep their plain meaning.
     EXPECT_EQ(io.ReadFile(id, "/sys/bus/pci/devices/", 0, 4), 0);
+    EXPECT_EQ(io.ReadFile(id, "/sys/bus/pci/devices//", 0, 4), 0);
+    EXPECT_EQ(io.ReadFile(id, "/sys/bus/pci/devices//" + fake->function_dir(kDevice) + "/config",
+                          0, 4),
+              0);  // a doubled slash does not leave the folder
+    ASSERT_EQ(io.ReadFile(id, "/sys/bus/pci/devices//0000:0d:00.0/config", 0, 4), 1);
     // ".." leaves the device's real directory, as the kernel resolves it,
     // into the port above it.
     ASSERT_EQ(io.ReadFile(id, "/sys/bus/pci/devices/0000:0d:00.0/../config", 0, 4), 1);

@@ -167,8 +167,13 @@ hwio_linux::~hwio_linux() {
 // probe, and the enumeration probes 65,536 functions. Any other file, or a
 // folder that cannot be opened, keeps its absolute name.
 hwio_linux::Location hwio_linux::locate(const std::string& filename) {
-    const size_t prefix = sizeof(kPciDevices) - 1;
-    if (filename.compare(0, prefix, kPciDevices) != 0 || filename.size() == prefix) {
+    size_t prefix = sizeof(kPciDevices) - 1;
+    if (filename.compare(0, prefix, kPciDevices) != 0) {
+        return {AT_FDCWD, filename.c_str()};
+    }
+    // "devices//x" is "devices/x", but a relative "/x" would be the root's.
+    prefix = filename.find_first_not_of('/', prefix);
+    if (prefix == std::string::npos) {
         return {AT_FDCWD, filename.c_str()};
     }
     if (m_pci_devices == kNotOpened) {
