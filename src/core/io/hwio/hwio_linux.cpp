@@ -143,8 +143,9 @@ int map_and_move(unsigned char* buf, uint64_t addr, int len, bool to_device) {
 
 std::string hwio_linux::pci_filename(int seg, int bus, int dev, int fun) {
     // Formatted by hand: the enumeration builds this name 65,536 times a scan.
-    std::string path = "/sys/bus/pci/devices/";
+    std::string path;
     path.reserve(48);
+    path += kPciDevices;
     append_hex(path, static_cast<unsigned>(seg), 4);
     path += ':';
     append_hex(path, static_cast<unsigned>(bus), 2);
