@@ -20,11 +20,8 @@ public:
     uint32_t fun() const { return m_sbdf & 7; }
     uint32_t sbdf() const { return m_sbdf; }
 
-    std::string str() const {
-        std::ostringstream out;
-        out << std::hex << bus() << ':' << dev() << '.' << fun();
-        return out.str();
-    }
+    // "bus:dev.fun" in hexadecimal, as the stream printer writes it.
+    std::string str() const;
 
 private:
     uint32_t m_sbdf = 0;
@@ -34,6 +31,12 @@ private:
 inline std::ostream& operator<<(std::ostream& os, const SBDF& s) {
     os << std::hex << s.bus() << ':' << s.dev() << '.' << s.fun();
     return os;
+}
+
+inline std::string SBDF::str() const {
+    std::ostringstream out;
+    out << *this;
+    return out.str();
 }
 
 }  // namespace tarvo

@@ -53,8 +53,9 @@ inline state_bimap make_state_table(
 }
 }  // namespace detail
 
-// Printable names of the states.
-const state_bimap state_string = detail::make_state_table({
+// Printable names of the states. Inline, so the program builds one table
+// rather than one for every file that includes this header.
+inline const state_bimap state_string = detail::make_state_table({
     {TestState::not_started, "not_started"},
     {TestState::running, "running"},
     {TestState::passed, "passed"},
@@ -67,7 +68,7 @@ const state_bimap state_string = detail::make_state_table({
 });
 
 // Report icons of the states, as HTML decimal character references.
-const state_bimap state_web_emoji = detail::make_state_table({
+inline const state_bimap state_web_emoji = detail::make_state_table({
     {TestState::not_started, "&#11093"},
     {TestState::running, "&#128191"},
     {TestState::passed, "&#9989"},

@@ -181,11 +181,10 @@ std::string base_finding(bool locked, int range, const char* half) {
 }  // namespace
 
 core::TestResult CFG_7(core::Testools& tt) {
-    uint64_t CXL_DEVICE_DVSEC_BASE = 0;
-    if (find_device_dvsec(tt, CXL_DEVICE_DVSEC_BASE) != 0)
+    uint64_t base = 0;
+    if (find_device_dvsec(tt, base) != 0)
         return core::FailingTestResult(std::string(kNoDeviceDvsec) + "\n");
     tt.messenger->info_msg("DVSEC CXL Lock Test launched");
-    const uint64_t base = CXL_DEVICE_DVSEC_BASE;
 
     core::DVSECFlexBusControl control;
     core::DVSECFlexBusLock lock;
@@ -202,9 +201,10 @@ core::TestResult CFG_7(core::Testools& tt) {
     uint64_t control_r1[6];
     for (int i = 0; i < 6; ++i) control_r1[i] = field(control, kControlFields[i]);
 
+    // An unreadable lock ends the test before anything is written; the lock
+    // is judged as read after the writes.
     if (tt.device->ReadPCI(base, lock) != 0)
         return core::FailingTestResult("Fail to read DVSECFlexBusLock_reg");
-    uint64_t config_lock = field(lock, "ConfigLock");
 
     if (tt.device->ReadPCI(base, cap) != 0)
         return core::FailingTestResult("Fail to read DVSECFlexBusCap_reg");
@@ -237,13 +237,12 @@ core::TestResult CFG_7(core::Testools& tt) {
         return abandon(tt, base, written, "Fail to read DVSECFlexBusControl");
     if (tt.device->ReadPCI(base, lock) != 0)
         return abandon(tt, base, written, "Fail to read DVSECFlexBusLock_reg");
-    config_lock = field(lock, "ConfigLock");
     for (size_t i = 0; i < range_count; ++i)
         if (tt.device->ReadPCI(base, *ranges[i]) != 0)
             return abandon(tt, base, written, "Fail to read " + ranges[i]->GetName());
 
     // Locked: nothing may change. Unlocked: every field must take the write.
-    const bool locked = config_lock == 1;
+    const bool locked = field(lock, "ConfigLock") == 1;
     int fail = 0;
     auto compare = [&](uint64_t r1, uint64_t r2, const std::string& locked_text,
                        const std::string& unlocked_text) {

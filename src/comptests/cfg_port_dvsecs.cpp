@@ -55,7 +55,7 @@ core::TestResult CFG_10(core::Testools& tt) {
 
     // Stops at the first field that does not hold.
     const uint64_t vendor = field(h1, "DVSECVendorID");
-    if (vendor != 0x1E98)
+    if (vendor != CXL_DVSEC_VENDOR_ID)
         return failed_with(tt,
                            hex_record("Mismatch field DVSECVID, expected:0x1e98 read:0x", vendor));
     const uint64_t rev = field(h1, "DVSECRev");

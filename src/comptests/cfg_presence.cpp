@@ -62,8 +62,9 @@ core::TestResult CFG_1(core::Testools& tt) {
     if (tt.device->ReadPCI(CXL_DEVICE_DVSEC_BASE, h1) != 0)
         return core::FailingTestResult("Fail to read DVSECHeader1");
     const uint64_t vendor = field(h1, "DVSECVendorID");
-    if (vendor != 0x1E98)
-        return core::FailingTestResult(support::mismatch_record("DVSECVID", 0x1E98, vendor));
+    if (vendor != CXL_DVSEC_VENDOR_ID)
+        return core::FailingTestResult(
+            support::mismatch_record("DVSECVID", CXL_DVSEC_VENDOR_ID, vendor));
     return core::PassingTestResult("");
 }
 

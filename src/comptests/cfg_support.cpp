@@ -17,6 +17,8 @@ uint64_t field(const core::Register& reg, const std::string& name) {
     return value;
 }
 
+std::string line(const std::string& text) { return text + "\n"; }
+
 std::string hex_record(const std::string& prefix, uint64_t value) {
     std::stringstream ss;
     ss << std::hex << prefix << value << "\n";
@@ -44,13 +46,21 @@ core::TestResult failed_with(core::Testools& tt, const std::string& record) {
     return core::FailingTestResult("");
 }
 
+namespace {
+
+void judge_vendor(core::Testools& tt, const core::Register& h1, int& fail) {
+    const uint64_t vendor = field(h1, "DVSECVendorID");
+    judge(tt, vendor == CXL_DVSEC_VENDOR_ID,
+          mismatch_record("DVSECVID", CXL_DVSEC_VENDOR_ID, vendor), fail);
+}
+
+}  // namespace
+
 void judge_header1(core::Testools& tt, const core::Register& h1, uint64_t rev, uint64_t len,
                    int& fail) {
-    const uint64_t vendor_read = field(h1, "DVSECVendorID");
+    judge_vendor(tt, h1, fail);
     const uint64_t rev_read = field(h1, "DVSECRev");
     const uint64_t len_read = field(h1, "DVSECLen");
-    judge(tt, vendor_read == CXL_DVSEC_VENDOR_ID,
-          mismatch_record("DVSECVID", CXL_DVSEC_VENDOR_ID, vendor_read), fail);
     judge(tt, rev_read == rev, mismatch_record("DVSECREV", rev, rev_read), fail);
     judge(tt, len_read == len, mismatch_record("DVSECLEN", len, len_read), fail);
 }
@@ -83,9 +93,7 @@ core::TestResult run_header_test(core::Testools& tt, const HeaderTest& test) {
     core::DVSECHeader2 h2;
     if (read_dvsec_headers(tt, base, h1, h2) != 0) return failed_with(tt, test.read_failure);
     int fail = 0;
-    const uint64_t vendor = field(h1, "DVSECVendorID");
-    judge(tt, vendor == CXL_DVSEC_VENDOR_ID,
-          mismatch_record("DVSECVID", CXL_DVSEC_VENDOR_ID, vendor), fail);
+    judge_vendor(tt, h1, fail);
     for (const HeaderRule& rule : test.rules) {
         const std::string name = rule.field;
         const uint64_t value = name == "DVSECID" ? field(h2, name) : field(h1, name);

@@ -21,6 +21,9 @@ namespace support {
 // catalogue defines every field the tests name).
 uint64_t field(const core::Register& reg, const std::string& name);
 
+// text, then a newline.
+std::string line(const std::string& text);
+
 // prefix, then value in lowercase hexadecimal, then a newline.
 std::string hex_record(const std::string& prefix, uint64_t value);
 

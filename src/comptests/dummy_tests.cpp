@@ -1,7 +1,6 @@
 #include "comptests/dummy_tests.hpp"
 
 #include <chrono>
-#include <cstdint>
 
 #include "common/sleep.hpp"
 
@@ -12,32 +11,19 @@ using tarvo::core::Testools;
 using tarvo::types::TestState;
 
 TestResult DummyTest1(Testools& /*tt*/) {
-    uint64_t offset1 = 0xDEAD;
-    uint64_t offset2 = 0xBEEF;
-    if (offset1 != offset2) {
-        return TestResult(TestState::passed, "Passed mismatch");
-    }
-    return TestResult(TestState::failed, "Mismatch offset.");
+    return TestResult(TestState::passed, "Passed mismatch");
 }
 
 TestResult DummyTest2(Testools& /*tt*/) {
-    uint64_t offset1 = 0xBEEF;
-    uint64_t offset2 = offset1;
-    (void)offset2;
     return TestResult(TestState::failed, "Offset found to be equal.");
 }
 
 TestResult DummyTest3(Testools& tt) {
-    uint64_t offset1 = 0xBEEF;
-    uint64_t offset2 = 0xBEEF;
     tt.messenger->info_msg("Offset [1] is set to 0xBEEF");
     tt.messenger->info_msg("Offset [2] is set to 0xBEEF");
     tt.messenger->warn_msg("Potentially offset1 and offset2 are equal.");
-    if (offset1 == offset2) {
-        tt.messenger->debug_msg(5, "A passing state was reached.");
-        return TestResult(TestState::passed, "");
-    }
-    return TestResult(TestState::failed, "Offset found to be equal.");
+    tt.messenger->debug_msg(5, "A passing state was reached.");
+    return TestResult(TestState::passed, "");
 }
 
 TestResult DummyTest4(Testools& /*tt*/) {

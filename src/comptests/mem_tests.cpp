@@ -1,7 +1,6 @@
 #include "comptests/mem_tests.hpp"
 
 #include <optional>
-#include <sstream>
 #include <string>
 #include <utility>
 
@@ -15,15 +14,10 @@ using tarvo::core::Register;
 using tarvo::core::TestResult;
 using tarvo::core::Testools;
 using tarvo::compliance::v2d0::support::field;
+// Every text of these tests ends in an end of line.
+using tarvo::compliance::v2d0::support::line;
 
 namespace {
-
-// Every text of these tests ends in an end of line.
-std::string line(const char* text) {
-    std::ostringstream s;
-    s << text << std::endl;
-    return s.str();
-}
 
 TestResult failed(Testools& tt, const char* text) {
     const std::string msg = line(text);

@@ -2,7 +2,6 @@
 
 #include <limits>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <unordered_map>
 
@@ -22,6 +21,7 @@ using tarvo::core::SkippedTestResult;
 using tarvo::core::TestResult;
 using tarvo::core::Testools;
 using tarvo::compliance::v2d0::support::field;
+using tarvo::compliance::v2d0::support::line;
 using tarvo::compliance::v2d0::support::mismatch_record;
 
 namespace {
@@ -75,13 +75,6 @@ DeviceRecord& record_for(const Testools& tt) {
     return state.values;
 }
 
-// text followed by an end of line.
-std::string line(const char* text) {
-    std::ostringstream s;
-    s << text << std::endl;
-    return s.str();
-}
-
 // One memory-mapped read of len (at most 8) bytes at addr through the
 // bundle's hw, given little-endian to reg.
 bool read_mmio(Testools& tt, uint64_t addr, int len, Register& reg) {
@@ -95,10 +88,8 @@ bool read_mmio(Testools& tt, uint64_t addr, int len, Register& reg) {
 }
 
 std::string device_capability_text(CXL_DEVICE_CAPABILITIES_ID_t id, const char* finding) {
-    std::ostringstream s;
-    s << "Device capability header with ID " << std::dec << static_cast<uint32_t>(id) << finding
-      << std::endl;
-    return s.str();
+    return line("Device capability header with ID " + std::to_string(static_cast<uint32_t>(id)) +
+                finding);
 }
 
 TestResult check_recorded_header(Testools& tt, CXL_CAPABILITY_ID_t id, uint64_t version) {

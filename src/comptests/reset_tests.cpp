@@ -43,7 +43,7 @@ constexpr uint32_t CXLCapabilityHeader_ID_Mask = 0xFFFF;
 constexpr uint32_t CXLCapabilityHeader_Ptr_Mask = 0xFFF00000;
 constexpr uint32_t CXLRASCapabilityHeader_ID = 2;
 constexpr uint32_t CXLLinkCapabilityHeader_ID = 4;
-constexpr int total_bytes_Header_Log = 64;
+constexpr uint64_t total_bytes_Header_Log = 64;
 
 // Register Locator entries are 8 bytes from offset 0xC of the DVSEC; the
 // block offset low field counts 64 KiB units.
@@ -55,16 +55,8 @@ constexpr uint64_t kComponentBlockSize = 0x10000;
 constexpr uint64_t kUndecodedBar = std::numeric_limits<uint64_t>::max();
 constexpr uint64_t kMaxResetTimeoutCode = 4;
 
-// The RAS values recorded before programming; the test does not judge them.
-struct RasRecord {
-    uint64_t first_error_pointer = 0;
-    std::vector<uint8_t> header_log;
-};
-
 core::TestResult failed_line(const std::string& text) {
-    std::ostringstream s;
-    s << text << std::endl;
-    return core::FailingTestResult(s.str());
+    return core::FailingTestResult(support::line(text));
 }
 
 // T1, the wait that CXL Reset Timeout code (0 to 4) encodes: 10 ms, 100 ms,
@@ -171,23 +163,17 @@ std::optional<core::TestResult> find_component_block(core::DevComp& device,
     return failed_line("Component Register not found");
 }
 
-// Records the RAS values, then programs the RAS and Link registers.
+// Reads the RAS state, then programs the RAS and Link registers.
 void program_ras_and_link(MmioRegisters& mmio, uint64_t RASCapStruct, uint64_t LinkCapStruct) {
-    RasRecord record;
+    // First Error Pointer and the Header Log (dword by dword) are read
+    // before anything is programmed; the test does not judge them.
     core::CXLRASErrorCapabilityAndControl error_control;
     uint64_t value = 0;
-    if (mmio.read(RASCapStruct + error_control.GetOffset(), 4, value)) {
-        error_control.SetValue(value);
-        record.first_error_pointer = field(error_control, "First_Error_Pointer");
-    }
+    mmio.read(RASCapStruct + error_control.GetOffset(), 4, value);
     const uint64_t header_log = RASCapStruct + core::CXLRASHeaderLog().GetOffset();
-    for (int i = 0; i < total_bytes_Header_Log; i += 4) {
-        uint64_t dword = 0;
-        if (!mmio.read(header_log + static_cast<uint64_t>(i), 4, dword)) {
+    for (uint64_t i = 0; i < total_bytes_Header_Log; i += 4) {
+        if (!mmio.read(header_log + i, 4, value)) {
             break;
-        }
-        for (int b = 0; b < 4; ++b) {
-            record.header_log.push_back(static_cast<uint8_t>(dword >> (8 * b)));
         }
     }
 

@@ -1,5 +1,7 @@
 #include "core/cxl_device_pool.hpp"
 
+#include "common/utility.hpp"
+
 namespace tarvo {
 
 CXLDevicePool::CXLDevicePool(core::DeviceEnumerator& p_enumerator) {
@@ -26,9 +28,7 @@ CXLDevicePool::device_ptr CXLDevicePool::device(uint32_t sbdf) const {
 CXLDevicePool::device_vector CXLDevicePool::device_list() const {
     device_vector devices;
     devices.reserve(m_device_map.size());
-    for (const auto& entry : m_device_map) {
-        devices.push_back(entry.second);
-    }
+    MapValueToVec(m_device_map, devices);
     return devices;
 }
 

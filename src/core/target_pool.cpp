@@ -1,5 +1,7 @@
 #include "core/target_pool.hpp"
 
+#include "common/utility.hpp"
+
 namespace tarvo {
 
 TargetPool::TargetPool(core::DeviceEnumerator& p_enumerator) {
@@ -23,9 +25,7 @@ const TargetPool::TargetInformation& TargetPool::target(uint32_t sbdf) const {
 TargetPool::target_vector TargetPool::target_list() const {
     target_vector targets;
     targets.reserve(m_target_map.size());
-    for (const auto& entry : m_target_map) {
-        targets.push_back(entry.second);
-    }
+    MapValueToVec(m_target_map, targets);
     return targets;
 }
 

@@ -203,7 +203,6 @@ CatalogueLoad TestProperties::load_file(const std::string& path) {
         reason = e.what();
     }
     if (!reason.empty()) {
-        result.catalogue = TestProperties();
         result.error = "Cannot load the test-case file \"" + path + "\": " + reason;
     }
     return result;

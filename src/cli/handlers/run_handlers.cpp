@@ -36,8 +36,11 @@ float spec_value(const std::string& spec) {
     return value;
 }
 
-bool selects_nothing_else(const RunArgs& r) {
-    return !r.all && r.test.empty() && r.tests.empty();
+// Whether the record selects by exactly these of spec, group and id, and by
+// no -a, -t or -l.
+bool selects_only(const RunArgs& r, bool spec, bool group, bool id) {
+    return !r.all && r.test.empty() && r.tests.empty() && !r.spec.empty() == spec &&
+           !r.group.empty() == group && (r.id != -1) == id;
 }
 
 }  // namespace
@@ -82,24 +85,21 @@ HandleStatus RunListHandler::Handle(RunArgs request, LibModules& deps) {
 }
 
 HandleStatus RunSpecHandler::Handle(RunArgs request, LibModules& deps) {
-    if (!selects_nothing_else(request) || request.spec.empty() || !request.group.empty() ||
-        request.id != -1)
+    if (!selects_only(request, true, false, false))
         return AbstractHandler<RunArgs>::Handle(request, deps);
     return run_entries(deps.directory_module->testlist_filter_spec(spec_value(request.spec)),
                        request, deps);
 }
 
 HandleStatus RunGroupHandler::Handle(RunArgs request, LibModules& deps) {
-    if (!selects_nothing_else(request) || request.group.empty() || !request.spec.empty() ||
-        request.id != -1)
+    if (!selects_only(request, false, true, false))
         return AbstractHandler<RunArgs>::Handle(request, deps);
     return run_entries(deps.directory_module->testlist_filter_group(request.group), request,
                        deps);
 }
 
 HandleStatus RunIDHandler::Handle(RunArgs request, LibModules& deps) {
-    if (!selects_nothing_else(request) || request.id == -1 || !request.spec.empty() ||
-        !request.group.empty())
+    if (!selects_only(request, false, false, true))
         return AbstractHandler<RunArgs>::Handle(request, deps);
     return run_entries(deps.directory_module->testlist_filter_id(request.id), request, deps);
 }

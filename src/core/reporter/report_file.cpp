@@ -26,6 +26,10 @@ std::string file_reason(int error) {
     return error == ELOOP ? "it is a symbolic link" : std::strerror(error);
 }
 
+[[noreturn]] void fail_at(const std::string& path, const std::string& reason) {
+    throw ReportError("Cannot write the report file \"" + path + "\": " + reason);
+}
+
 }  // namespace
 
 void ensure_report_directory() {
@@ -83,16 +87,12 @@ ReportFile::~ReportFile() {
     }
 }
 
-void ReportFile::fail(const std::string& reason) const {
-    throw ReportError("Cannot write the report file \"" + m_path + "\": " + reason);
-}
+void ReportFile::fail(const std::string& reason) const { fail_at(m_path, reason); }
 
 ReportFile ReportFile::replace(const std::string& path) {
     int fd = ::open(path.c_str(), kOpenFlags | O_CREAT, 0666);
     if (fd < 0) {
-        ReportFile none;
-        none.m_path = path;
-        none.fail(file_reason(errno));
+        fail_at(path, file_reason(errno));
     }
     ReportFile file(fd, path);  // refuses, and closes, anything but a regular file
     if (ftruncate(file.m_fd, 0) != 0) {
@@ -108,9 +108,7 @@ ReportFile ReportFile::claim(const std::string& path,
         return ReportFile(fd, path);
     }
     if (errno != EEXIST) {
-        ReportFile none;
-        none.m_path = path;
-        none.fail(file_reason(errno));
+        fail_at(path, file_reason(errno));
     }
     fd = ::open(path.c_str(), kOpenFlags);
     if (fd < 0) {

@@ -1,7 +1,7 @@
 #include "core/testcases/testmessenger.hpp"
 
 #include <cctype>
-#include <queue>
+#include <sstream>
 
 namespace tarvo {
 namespace core {
@@ -56,16 +56,12 @@ void TestMessenger::validated_msg(std::string lhs, uint32_t item, uint32_t valid
 }
 
 void TestMessenger::stream_msg(std::vector<std::string> parts, std::vector<uint32_t> nums) {
-    std::queue<uint32_t> pending;
-    for (auto n : nums) {
-        pending.push(n);
-    }
     std::ostringstream text;
+    std::size_t next = 0;
     for (const auto& part : parts) {
         text << part;
-        if (!pending.empty()) {
-            text << pending.front();
-            pending.pop();
+        if (next < nums.size()) {
+            text << nums[next++];
         }
     }
     emit(info, text.str());
