@@ -51,7 +51,7 @@ echo "bench: lspci -vvv (all 6 functions): $lspci_all s per run (mean of $(cat "
 echo "bench: lspci -vvv -s 0c:00.0 and -s 0d:00.0 (the two CXL functions): $lspci_cxl s per pair"
 
 if devices=$(per_run devices-list); then
-    echo "bench: tarvo devices --list: $devices s per run (mean of 3)," \
+    echo "bench: tarvo devices --list: $devices s per run (mean of $(cat "$B/devices-list.count"))," \
          "$(awk -v a="$devices" -v b="$lspci_all" 'BEGIN { printf "%.1f", a / b }')x lspci -vvv of all functions"
 else
     echo "bench: tarvo devices --list: not yet available (this tarvo has no devices command)"

@@ -7,7 +7,7 @@ packages=(cmake g++ make libboost-dev libboost-program-options-dev libboost-log-
 if [ "${1:-}" = "--e2e" ]; then
     # The emulated CXL guest of the end-to-end test, the demo and the
     # benchmark; python3 checks that the JSON logs parse.
-    packages+=(qemu-system-x86 busybox-static pciutils cpio gzip python3)
+    packages+=(qemu-system-x86 busybox-static pciutils gzip python3)
 fi
 
 missing=()

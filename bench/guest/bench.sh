@@ -27,7 +27,6 @@ if cap devices; then
     echo 3 > "$B/devices-list.count"
 fi
 if cap run; then
-    mkdir -p "$R/run-f"
     TARVO_PREFIX="time -v -o $B/run-f.time env LD_PRELOAD=/opt/bench/libsleep_meter.so SLEEP_METER_OUT=$B/run-f.sleeps" \
         run_tarvo run-f 300 run -f < /dev/null
 fi

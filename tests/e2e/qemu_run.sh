@@ -184,9 +184,7 @@ for lib in "$BUILD"/lib/*.so*; do cp -a "$lib" "$ROOT/opt/tarvo/lib/"; done
 for d in etc share; do
     for f in "$BUILD/$d"/*; do cp -a "$f" "$ROOT/opt/tarvo/$d/"; done
 done
-shopt -u nullglob
 add_libraries "$BUILD/bin/tarvo"
-shopt -s nullglob
 for lib in "$BUILD"/lib/*.so; do add_libraries "$lib"; done
 shopt -u nullglob
 

@@ -17,7 +17,6 @@
 #include "core/target_pool.hpp"
 #include "sim/config_builder.hpp"
 #include "sim/fake_sysfs.hpp"
-#include "sim/lspci_dump.hpp"
 #include "sim/work_dir.hpp"
 
 namespace {
@@ -28,7 +27,6 @@ using namespace tarvo::sim;
 const SBDF kPort(0, 0x0c, 0, 0);
 const SBDF kDevice(0, 0x0d, 0, 0);
 const SBDF kOdd(0, 0x21, 0, 0);
-const std::string kQemu = std::string(TARVO_FIXTURE_DIR) + "/qemu/";
 
 // The program's output without the one console record of the enumeration,
 // which comes first; "<no record>" when it is not there exactly once.
@@ -47,9 +45,7 @@ protected:
     void SetUp() override {
         TARVO_ENTER_MOUNT_NAMESPACE();
         fake = std::make_unique<FakeSysfs>();
-        fake->add_function(kPort, load_lspci_dump(kQemu + "config-0000_0c_00_0.txt").at(0).space);
-        fake->add_function(kDevice, load_lspci_dump(kQemu + "config-0000_0d_00_0.txt").at(0).space,
-                           kPort);
+        add_qemu_port_and_device(*fake);
         // A function whose vendor ID reads 0xFFFF, though it carries the DVSEC.
         fake->add_function(SBDF(0, 0x20, 0, 0), ConfigBuilder()
                                                     .ids(0xFFFF, 0xFFFF)

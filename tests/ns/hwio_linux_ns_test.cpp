@@ -7,7 +7,6 @@
 #include "core/io/hwio/hwio_linux.hpp"
 #include "sim/config_builder.hpp"
 #include "sim/fake_sysfs.hpp"
-#include "sim/lspci_dump.hpp"
 
 namespace {
 
@@ -19,16 +18,13 @@ using namespace tarvo::sim;
 const SBDF kPort(0, 0x0c, 0, 0);
 const SBDF kDevice(0, 0x0d, 0, 0);
 const SBDF kLegacy(0, 0x00, 0x1f, 2);
-const std::string kQemu = std::string(TARVO_FIXTURE_DIR) + "/qemu/";
 
 class HwioLinuxNs : public ::testing::Test {
 protected:
     void SetUp() override {
         TARVO_ENTER_MOUNT_NAMESPACE();
         fake = std::make_unique<FakeSysfs>();
-        fake->add_function(kPort, load_lspci_dump(kQemu + "config-0000_0c_00_0.txt").at(0).space);
-        fake->add_function(kDevice, load_lspci_dump(kQemu + "config-0000_0d_00_0.txt").at(0).space,
-                           kPort);
+        add_qemu_port_and_device(*fake);
         fake->add_function(kLegacy, ConfigBuilder(256).ids(0x8086, 0x2922).build());
     }
     void mount() { ASSERT_EQ(fake->mount(), ""); }

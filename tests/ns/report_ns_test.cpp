@@ -2,9 +2,6 @@
 // closes the run, and both reports are left in the working directory.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -22,10 +19,7 @@ using tarvo::SBDF;
 using namespace tarvo::sim;
 namespace fs = boost::filesystem;
 
-std::string read(const fs::path& path) {
-    std::ifstream in(path.string(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string read(const fs::path& path) { return FakeSysfs::read_text(path.string()); }
 
 class ReportNs : public ::testing::Test {
 protected:

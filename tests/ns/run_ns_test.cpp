@@ -2,8 +2,6 @@
 // through a fake sysfs tree, and shows and logs its records.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <regex>
 #include <string>
@@ -13,7 +11,6 @@
 
 #include "sim/config_builder.hpp"
 #include "sim/fake_sysfs.hpp"
-#include "sim/lspci_dump.hpp"
 #include "sim/work_dir.hpp"
 
 namespace {
@@ -21,17 +18,12 @@ namespace {
 using tarvo::SBDF;
 using namespace tarvo::sim;
 
-const std::string kQemu = std::string(TARVO_FIXTURE_DIR) + "/qemu/";
-
 class RunNs : public ::testing::Test {
 protected:
     void SetUp() override {
         TARVO_ENTER_MOUNT_NAMESPACE();
         fake = std::make_unique<FakeSysfs>();
-        const SBDF port(0, 0x0c, 0, 0);
-        fake->add_function(port, load_lspci_dump(kQemu + "config-0000_0c_00_0.txt").at(0).space);
-        fake->add_function(SBDF(0, 0x0d, 0, 0),
-                           load_lspci_dump(kQemu + "config-0000_0d_00_0.txt").at(0).space, port);
+        add_qemu_port_and_device(*fake);
         ASSERT_EQ(fake->mount(), "");
     }
 
@@ -48,10 +40,7 @@ protected:
             if (e.path().extension() == suffix)
                 found.push_back(e.path().string());
         EXPECT_EQ(found.size(), 1u) << suffix;
-        if (found.empty())
-            return "";
-        std::ifstream in(found[0]);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return found.empty() ? "" : FakeSysfs::read_text(found[0]);
     }
 
     std::unique_ptr<FakeSysfs> fake;

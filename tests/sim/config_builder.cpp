@@ -269,11 +269,6 @@ ConfigBuilder& ConfigBuilder::reg(size_t rel, uint64_t value, size_t bytes) {
     return *this;
 }
 
-ConfigBuilder& ConfigBuilder::raw(size_t offset, const std::vector<uint8_t>& bytes) {
-    m_space.set_bytes(offset, bytes);
-    return *this;
-}
-
 ConfigBuilder& ConfigBuilder::set(size_t offset, uint64_t value, size_t bytes) {
     m_space.set(offset, value, bytes);
     return *this;

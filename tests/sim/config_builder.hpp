@@ -68,7 +68,6 @@ public:
 
     // A register of bytes (at most 8) at rel from the structure placed last.
     ConfigBuilder& reg(size_t rel, uint64_t value, size_t bytes);
-    ConfigBuilder& raw(size_t offset, const std::vector<uint8_t>& bytes);
     ConfigBuilder& set(size_t offset, uint64_t value, size_t bytes);
     ConfigBuilder& attr(size_t offset, size_t bytes, uint64_t rw, uint64_t rw1c = 0);
 

@@ -21,6 +21,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "sim/lspci_dump.hpp"
+
 namespace tarvo {
 namespace sim {
 namespace {
@@ -249,17 +251,19 @@ void FakeSysfs::add_function(SBDF sbdf, const ConfigSpace& space, std::optional<
     m_dirs[sbdf.sbdf()] = dir;
 }
 
+void add_qemu_port_and_device(FakeSysfs& fake) {
+    const std::string dumps = TARVO_FIXTURE_DIR "/qemu/";
+    const SBDF port(0, 0x0c, 0, 0);
+    fake.add_function(port, load_lspci_dump(dumps + "config-0000_0c_00_0.txt").at(0).space);
+    fake.add_function(SBDF(0, 0x0d, 0, 0),
+                      load_lspci_dump(dumps + "config-0000_0d_00_0.txt").at(0).space, port);
+}
+
 void FakeSysfs::add_broken_entry(SBDF sbdf) {
     const std::string link = m_root + "/sys/bus_pci_devices/" + name_of(sbdf);
     std::error_code ec;
     fs::remove(link, ec);
     fs::create_symlink(name_of(sbdf), link);
-}
-
-void FakeSysfs::add_functions(SimBus& bus) {
-    for (SBDF sbdf : bus.functions()) {
-        add_function(sbdf, bus.config(sbdf));
-    }
 }
 
 void FakeSysfs::set_acpi_table(const std::string& signature, const std::vector<uint8_t>& data) {

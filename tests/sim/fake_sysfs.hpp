@@ -86,8 +86,6 @@ public:
     // An entry whose path cannot be resolved (a symbolic link to itself), as
     // an odd sysfs entry may be.
     void add_broken_entry(SBDF sbdf);
-    // Every function of the bus, without parents.
-    void add_functions(SimBus& bus);
     void set_acpi_table(const std::string& signature, const std::vector<uint8_t>& data);
     // Size of the sparse file behind /dev/mem (4 GiB unless set); accesses
     // beyond it fault, so keep addresses below it.
@@ -108,7 +106,6 @@ public:
     // directory behind /sys/bus/pci/devices/<function>.
     std::vector<uint8_t> config(SBDF sbdf) const;
     std::string function_dir(SBDF sbdf) const;
-    const std::string& root() const { return m_root; }
 
     static std::string name_of(SBDF sbdf);  // "0000:0d:00.0"
     static std::string read_text(const std::string& path);
@@ -125,6 +122,10 @@ private:
     std::vector<std::string> m_mounts;  // targets, in mount order
     std::map<uint32_t, std::string> m_dirs;
 };
+
+// QEMU's CXL root port 0c:00.0 and, below it, its memory device 0d:00.0, as
+// the configuration dumps of tests/fixtures/qemu hold them.
+void add_qemu_port_and_device(FakeSysfs& fake);
 
 }  // namespace sim
 }  // namespace tarvo

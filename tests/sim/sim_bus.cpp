@@ -29,25 +29,12 @@ ConfigSpace& SimBus::add_function(SBDF sbdf, ConfigSpace space) {
     return m_functions.emplace(sbdf.sbdf(), std::move(space)).first->second;
 }
 
-bool SimBus::has_function(SBDF sbdf) const { return m_functions.count(sbdf.sbdf()) != 0; }
-
 ConfigSpace& SimBus::config(SBDF sbdf) {
     auto it = m_functions.find(sbdf.sbdf());
     if (it == m_functions.end()) {
         throw std::out_of_range("no simulated function " + sbdf.str());
     }
     return it->second;
-}
-
-void SimBus::remove_function(SBDF sbdf) { m_functions.erase(sbdf.sbdf()); }
-
-std::vector<SBDF> SimBus::functions() const {
-    std::vector<SBDF> out;
-    for (const auto& entry : m_functions) {
-        const uint32_t s = entry.first;
-        out.emplace_back(s >> 16, (s >> 8) & 0xFF, (s >> 3) & 0x1F, s & 7);
-    }
-    return out;
 }
 
 MemRange& SimBus::add_memory(uint64_t base, size_t size, BitAttr initial) {
@@ -211,13 +198,8 @@ bool SimBus::config_read(SBDF sbdf, int offset, uint8_t* buf, int len) {
     }
     run_config_hooks(false, {*this, sbdf, *space, static_cast<uint32_t>(offset),
                              static_cast<uint32_t>(len), nullptr, nullptr});
-    // A hook may have removed the function (a hot remove).
-    auto it = m_functions.find(sbdf.sbdf());
-    if (it == m_functions.end()) {
-        log_access(kind, sbdf, static_cast<uint64_t>(offset), len, nullptr, false);
-        return false;
-    }
-    it->second.read(static_cast<size_t>(offset), buf, static_cast<size_t>(len));
+    // A hook may have put a new space in the function's place.
+    config(sbdf).read(static_cast<size_t>(offset), buf, static_cast<size_t>(len));
     log_access(kind, sbdf, static_cast<uint64_t>(offset), len, buf, true);
     return true;
 }
@@ -288,8 +270,8 @@ bool SimBus::read_blob(AccessKind kind, const std::map<std::string, std::vector<
                        (buf != nullptr || len == 0) &&
                        static_cast<size_t>(offset) + static_cast<size_t>(len) <=
                            it->second.size();
-    if (!valid || faulted(kind, SBDF(), static_cast<uint64_t>(std::max(offset, 0)),
-                          static_cast<uint64_t>(std::max(len, 0)))) {
+    if (!valid ||
+        faulted(kind, SBDF(), static_cast<uint64_t>(offset), static_cast<uint64_t>(len))) {
         log_access(kind, SBDF(), static_cast<uint64_t>(offset), len, nullptr, false, name);
         return false;
     }

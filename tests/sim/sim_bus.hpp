@@ -124,12 +124,9 @@ using HookId = int;
 class SimBus {
 public:
     // Functions. add_function replaces a function already at sbdf; references
-    // stay valid until the function is removed.
+    // stay valid until the function is replaced.
     ConfigSpace& add_function(SBDF sbdf, ConfigSpace space = ConfigSpace());
-    bool has_function(SBDF sbdf) const;
     ConfigSpace& config(SBDF sbdf);  // std::out_of_range when absent
-    void remove_function(SBDF sbdf);
-    std::vector<SBDF> functions() const;  // ascending packed address
 
     // Memory ranges; overlapping ranges raise std::invalid_argument. An
     // access must lie wholly inside one range, else it fails.

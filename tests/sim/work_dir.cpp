@@ -1,7 +1,5 @@
 #include "sim/work_dir.hpp"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>

@@ -60,6 +60,7 @@ cases=(
     "control register not restored|config_byte after-session 0000:0d:00.0 0x118 ff|0d:00.0: configuration byte 0x118 was 0x02 before the run, 0xff after-session"
     "root port changed|config_byte after 0000:0c:00.0 0x04 00|0c:00.0: configuration byte 0x004"
     "Device Control written (allowed)|config_byte after 0000:0d:00.0 0x88 80|"
+    "device gone after the runs|rm \"\$WORK/case/results/pci/config-after-0000:0d:00.0.txt\"|0d:00.0: no configuration space read after the runs"
     "invalid JSON log|printf ',{\"message\": \"two\nlines\"}\n]\n' >> \"\$(ls \"\$session\"/work/file_*.json)\"|is not valid JSON"
     "no HTML report|rm -rf \"\$session/work/report\"|a CSV report was written, but no HTML report"
     "root port listed|sed -i 's/\[d:0.0\] Unknown/[c:0.0] Unknown vendor - CXL Device\n[d:0.0] Unknown/' \"\$session/console.txt\"|devices --list should list exactly d:0.0"
