@@ -10,15 +10,6 @@ namespace cfgtests {
 
 using namespace tarvo;
 
-CfgTest::CfgTest() {
-    auto sleeps = m_sleeps;
-    m_previous_sleep = set_sleep_function([sleeps](std::chrono::milliseconds) { ++*sleeps; });
-}
-
-CfgTest::~CfgTest() {
-    set_sleep_function(m_previous_sleep);
-}
-
 sim::ConfigSpace& CfgTest::install(sim::ConfigSpace space) {
     for (sim::HookId id : m_hooks) bus->remove_hook(id);
     m_hooks.clear();

@@ -13,10 +13,10 @@
 #include <utility>
 #include <vector>
 
-#include "common/sleep.hpp"
 #include "core/testcases/testfunction.hpp"
 #include "sim/config_builder.hpp"
 #include "sim/sim_hwio.hpp"
+#include "unit/doe/doe_support.hpp"
 #include "unit/model/log_capture.hpp"
 
 namespace cfgtests {
@@ -32,10 +32,6 @@ struct Scenario;
 
 class CfgTest : public ::testing::Test {
 public:
-    // The DOE transport's waits are counted, not slept.
-    CfgTest();
-    ~CfgTest() override;
-
     // Puts space on the bus as the device under test and returns it; the
     // faults and changes arranged for an earlier device are dropped.
     tarvo::sim::ConfigSpace& install(tarvo::sim::ConfigSpace space);
@@ -66,15 +62,12 @@ public:
     // Configuration writes to the device, as (offset, length) pairs in order.
     std::vector<std::pair<uint64_t, int>> config_writes() const;
 
-    // The waits asked for since the test began.
-    unsigned sleeps() const { return *m_sleeps; }
-
     std::shared_ptr<tarvo::sim::SimBus> bus = std::make_shared<tarvo::sim::SimBus>();
     tarvo::sim::ScopedHwioFactory factory{bus};
 
 private:
-    std::shared_ptr<unsigned> m_sleeps = std::make_shared<unsigned>(0);
-    tarvo::SleepFunction m_previous_sleep;
+    // The DOE transport's waits are recorded, not slept.
+    doetest::SleepRecorder m_sleeps;
     LogCapture m_capture;
     // Arranged before a run, armed once the device has been probed.
     std::vector<std::function<void()>> m_pending;

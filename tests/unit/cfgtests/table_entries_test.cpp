@@ -5,12 +5,14 @@
 
 #include "cli/testcase_table.hpp"
 #include "comptests/config_tests.hpp"
+#include "unit/cfgtests/table_binding.hpp"
 
 namespace {
 
 using namespace tarvo;
 namespace v2d0 = tarvo::compliance::v2d0;
-using Fn = core::TestResult (*)(core::Testools&);
+using tabletest::bound;
+using tabletest::Fn;
 
 TEST(CfgTableEntries, EveryKeyNamesTheFunctionOfItsNumber) {
     const std::pair<const char*, Fn> entries[] = {
@@ -28,14 +30,7 @@ TEST(CfgTableEntries, EveryKeyNamesTheFunctionOfItsNumber) {
     for (const auto& entry : table) cfg2 += entry.first.rfind("2/CFG/", 0) == 0;
     EXPECT_EQ(cfg2, 23u);
     EXPECT_EQ(table.count("2/CFG/17"), 0u);
-    for (const auto& e : entries) {
-        SCOPED_TRACE(e.first);
-        const auto it = table.find(e.first);
-        ASSERT_NE(it, table.end());
-        const Fn* bound = it->second.target<Fn>();
-        ASSERT_NE(bound, nullptr);
-        EXPECT_EQ(*bound, e.second);
-    }
+    for (const auto& e : entries) EXPECT_EQ(bound(table, e.first), e.second) << e.first;
 }
 
 }  // namespace

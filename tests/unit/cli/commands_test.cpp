@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,22 +11,12 @@
 #include "cli/help_text.hpp"
 #include "cli/tarvo_cli.hpp"
 #include "unit/cli/test_support.hpp"
+#include "unit/run/doubles.hpp"
 
 namespace po = boost::program_options;
 using namespace cli;
+using rundoubles::prompt_line;
 using testsupport::Capture;
-
-namespace {
-
-// The parsed options of one prompt line, as the command loop hands them over.
-po::parsed_options prompt_line(const std::string& line) {
-    Capture quiet;
-    std::istringstream in(line + "\n");
-    po::variables_map vm;
-    return *process_interactive(vm, in);
-}
-
-}  // namespace
 
 TEST(RunCommand, ResolvesItsOptionTable) {
     struct Case { std::string line; RunArgs want; };

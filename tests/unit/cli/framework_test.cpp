@@ -13,13 +13,9 @@
 namespace po = boost::program_options;
 using namespace cli;
 using testsupport::Capture;
+using testsupport::not_possible;
 
 namespace {
-
-const std::string not_possible =
-    "The set of options provided with the command was not possible.\n"
-    "No action was able to be resolved.\n"
-    "Please refer to the user's guide if needed.\n\n";
 
 // Acts when the record's test names it; notes every record it sees.
 class NamedHandler : public AbstractHandler<RunArgs> {

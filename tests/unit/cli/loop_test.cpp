@@ -13,11 +13,11 @@
 namespace po = boost::program_options;
 using namespace cli;
 using testsupport::Capture;
+using testsupport::invalid_command;
+using testsupport::RED;
+using testsupport::RESET;
 
 namespace {
-
-const std::string RED = "\x1b[31m";
-const std::string RESET = "\x1b[0m";
 
 // Notes what the loop asks of it, and what tokens it was given.
 class RecordingCommand : public Command {
@@ -84,13 +84,6 @@ struct Program {
     }
 };
 
-std::string invalid(const std::string& word, const std::string& suggestion = "") {
-    std::string text = RED + word + " was not a valid command.\n" + RESET;
-    if (!suggestion.empty())
-        text += "Did you perhaps mean: " + suggestion + " ?\n\n";
-    return text + "\n" + overview_text() + "\n";
-}
-
 }  // namespace
 
 TEST(CommandLoop, LooksUpPluralThenSingularThenTheWord) {
@@ -128,11 +121,11 @@ TEST(CommandLoop, OneShotMainOptionsAreTakenWhereverTheyStand) {
 TEST(CommandLoop, WordsThatNameNoCommand) {
     struct Case { std::string word; int status; std::string output; };
     const Case cases[] = {
-        {"tets", 1, invalid("tets")},
-        {"rin", 1, invalid("rin", "run")},
-        {"deivce", 1, invalid("deivce", "devices")},
-        {"exits", 1, invalid("exits")},
-        {"", 1, invalid("")},
+        {"tets", 1, invalid_command("tets")},
+        {"rin", 1, invalid_command("rin", "run")},
+        {"deivce", 1, invalid_command("deivce", "devices")},
+        {"exits", 1, invalid_command("exits")},
+        {"", 1, invalid_command("")},
         {"exit", 0, ""},
     };
     for (const auto& c : cases) {
@@ -173,7 +166,7 @@ TEST(CommandLoop, InteractiveReadsLinesUntilExit) {
     EXPECT_EQ(p.interactive("help\n\n  test  -h \ntets\nrun -a --report\nexit\nhelp\n"), 0);
     EXPECT_EQ(out.text(), "(tarvo) (tarvo) No command was given.\n(tarvo) " + RED +
                               "One of the arguments was invalid." + RESET + "\n(tarvo) " +
-                              invalid("tets") + "(tarvo) (tarvo) ");
+                              invalid_command("tets") + "(tarvo) (tarvo) ");
     // Main options are unknown at the prompt: --report goes to the command.
     EXPECT_EQ(p.journal,
               (std::vector<std::string>{"help:resolve help", "help:execute", "help:reset",

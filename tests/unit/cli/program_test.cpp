@@ -18,13 +18,14 @@
 #include "cli/help_text.hpp"
 #include "unit/cli/test_support.hpp"
 
+using testsupport::invalid_command;
 using testsupport::lines_of;
+using testsupport::RED;
+using testsupport::RESET;
 using testsupport::TempDir;
 
 namespace {
 
-const std::string RED = "\x1b[31m";
-const std::string RESET = "\x1b[0m";
 const std::string WELCOME = "type \"help\" for a list of commands.\n\n";
 // The working directories of these runs have no ../etc/testcases.json: the
 // program says so once, when it builds its services, and goes on.
@@ -84,13 +85,6 @@ boost::property_tree::ptree parse_json(const std::string& text) {
     return tree;
 }
 
-std::string invalid(const std::string& word, const std::string& suggestion = "") {
-    std::string text = RED + word + " was not a valid command.\n" + RESET;
-    if (!suggestion.empty())
-        text += "Did you perhaps mean: " + suggestion + " ?\n\n";
-    return text + "\n" + cli::overview_text() + "\n";
-}
-
 }  // namespace
 
 TEST(Program, AnswersHelpAndVersionWithoutLogging) {
@@ -123,9 +117,9 @@ TEST(Program, AnswersHelpAndVersionWithoutLogging) {
 TEST(Program, OneShotStatuses) {
     struct Case { std::vector<std::string> args; int status; std::string out; };
     const Case cases[] = {
-        {{"tets"}, 1, NO_CATALOGUE + invalid("tets")},
-        {{"rin"}, 1, NO_CATALOGUE + invalid("rin", "run")},
-        {{""}, 1, NO_CATALOGUE + invalid("")},
+        {{"tets"}, 1, NO_CATALOGUE + invalid_command("tets")},
+        {{"rin"}, 1, NO_CATALOGUE + invalid_command("rin", "run")},
+        {{""}, 1, NO_CATALOGUE + invalid_command("")},
         {{"exit"}, 0, NO_CATALOGUE},
         {{"help", "extra", "-x"}, 0, NO_CATALOGUE + cli::overview_text() + "\n"},
         {{"run", "--bogus"}, 0, NO_CATALOGUE + RED + "unrecognised option '--bogus'" + RESET + "\n"},
@@ -151,7 +145,7 @@ TEST(Program, InteractiveModeEndsAtExitOrEndOfInput) {
         {{}, "\nexit\nhelp\n", WELCOME + NO_CATALOGUE + "(tarvo) No command was given.\n(tarvo) "},
         // The command of the command line is not run in interactive mode.
         {{"--interactive", "help"}, "", WELCOME + NO_CATALOGUE + "(tarvo) \n"},
-        {{"-M"}, "rin\nexit\n", WELCOME + NO_CATALOGUE + "(tarvo) " + invalid("rin", "run") + "(tarvo) "},
+        {{"-M"}, "rin\nexit\n", WELCOME + NO_CATALOGUE + "(tarvo) " + invalid_command("rin", "run") + "(tarvo) "},
     };
     for (const auto& c : cases) {
         TempDir work;
@@ -197,7 +191,7 @@ TEST(Program, WritesTheThreeLogFormats) {
 
     EXPECT_TRUE(std::regex_search(o.out, std::regex("^\\[\\d\\d:\\d\\d:\\d\\d\\]\\[DEBUG 1\x1b\\[0m\\]:\tLogging has been initialized.\n")))
         << o.out;
-    EXPECT_NE(o.out.find(invalid(word)), std::string::npos);
+    EXPECT_NE(o.out.find(invalid_command(word)), std::string::npos);
 }
 
 TEST(Program, NoutAndQuietLeaveTheOtherSinks) {

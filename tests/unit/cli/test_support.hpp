@@ -11,6 +11,8 @@
 
 #include <boost/filesystem.hpp>
 
+#include "cli/help_text.hpp"
+
 namespace testsupport {
 
 // Collects what is written to a standard stream while it lives.
@@ -68,6 +70,24 @@ public:
 private:
     boost::filesystem::path m_path;
 };
+
+// The colour of user-facing error lines.
+const std::string RED = "\x1b[31m";
+const std::string RESET = "\x1b[0m";
+
+// What a command prints when its options select no action.
+const std::string not_possible =
+    "The set of options provided with the command was not possible.\n"
+    "No action was able to be resolved.\n"
+    "Please refer to the user's guide if needed.\n\n";
+
+// What the command loop prints for a word that names no command.
+inline std::string invalid_command(const std::string& word, const std::string& suggestion = "") {
+    std::string text = RED + word + " was not a valid command.\n" + RESET;
+    if (!suggestion.empty())
+        text += "Did you perhaps mean: " + suggestion + " ?\n\n";
+    return text + "\n" + cli::overview_text() + "\n";
+}
 
 inline std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;

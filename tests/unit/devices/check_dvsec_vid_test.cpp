@@ -9,13 +9,13 @@
 #include "core/devices/devcomp.hpp"
 #include "core/testcases/testmessenger.hpp"
 #include "unit/devices/config_layout.hpp"
-#include "unit/devices/log_records.hpp"
+#include "unit/model/log_capture.hpp"
 #include "sim/sim_hwio.hpp"
 
 namespace tarvo {
 namespace {
 
-using devtest::Record;
+using Record = LogCapture::Record;
 using sim::AccessKind;
 
 const SBDF kFn(0, 0x0d, 0, 0);
@@ -32,7 +32,7 @@ protected:
         return compliance::v2d0::check_dvsec_vid(tt, id, base);
     }
 
-    devtest::LogRecords log;
+    LogCapture log;
     std::shared_ptr<sim::SimBus> bus = std::make_shared<sim::SimBus>();
     sim::ConfigSpace& cfg = bus->add_function(kFn);
 };

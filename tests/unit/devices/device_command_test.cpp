@@ -14,7 +14,8 @@
 #include "api/directory.hpp"
 #include "cli/commands/device_command.hpp"
 #include "cli/tarvo_cli.hpp"
-#include "unit/devices/log_records.hpp"
+#include "unit/cli/test_support.hpp"
+#include "unit/model/log_capture.hpp"
 
 namespace tarvo {
 namespace {
@@ -89,7 +90,7 @@ protected:
     }
 
     // A sink of its own keeps the loop's records off the console.
-    devtest::LogRecords log;
+    LogCapture log;
     std::shared_ptr<RecordingDirectory> directory = std::make_shared<RecordingDirectory>();
     cli::LibModules modules;
     cli::CommandRegistry commands;
@@ -98,9 +99,6 @@ protected:
 const char kHelp[] =
     "tarvo device [options]\nCheck current system under test.\n\tdevice --sut\n"
     "Set a device to be tested.\n\tdevice --set Bus:Dev.Fun\n\n";
-const char kNotPossible[] =
-    "The set of options provided with the command was not possible.\n"
-    "No action was able to be resolved.\nPlease refer to the user's guide if needed.\n\n";
 const char kFormat[] =
     "SUT format not met. Please provide format SEG:BUS:DEV.FUN or BUS:DEV.FUN\n";
 
@@ -174,7 +172,7 @@ TEST_F(DeviceCommandTest, FirstMatchingOptionWins) {
 }
 
 TEST_F(DeviceCommandTest, HelpTexts) {
-    EXPECT_EQ(run_line("devices"), std::string(kNotPossible) + kHelp);
+    EXPECT_EQ(run_line("devices"), testsupport::not_possible + kHelp);
     EXPECT_EQ(run_line("devices -h --sut"), kHelp);
     EXPECT_EQ(run_line("devices --help"), kHelp);
     EXPECT_TRUE(directory->selected.empty());

@@ -8,14 +8,14 @@
 #include "api/devicedirectory.hpp"
 #include "sim/config_builder.hpp"
 #include "sim/sim_hwio.hpp"
-#include "unit/devices/log_records.hpp"
+#include "unit/model/log_capture.hpp"
 
 namespace tarvo {
 namespace {
 
 class DeviceServiceTest : public ::testing::Test {
 protected:
-    devtest::LogRecords quiet;  // keeps the records off the console
+    LogCapture quiet;  // keeps the records off the console
     std::shared_ptr<sim::SimBus> bus = std::make_shared<sim::SimBus>();
     sim::ScopedHwioFactory factory{bus};
     TarvoDeviceServices service;

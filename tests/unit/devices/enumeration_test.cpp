@@ -15,7 +15,7 @@
 #include "core/devices/target_creator.hpp"
 #include "core/target_pool.hpp"
 #include "unit/devices/config_layout.hpp"
-#include "unit/devices/log_records.hpp"
+#include "unit/model/log_capture.hpp"
 #include "sim/config_builder.hpp"
 #include "sim/lspci_dump.hpp"
 #include "sim/sim_hwio.hpp"
@@ -23,7 +23,7 @@
 namespace tarvo {
 namespace {
 
-using devtest::Record;
+using Record = LogCapture::Record;
 
 constexpr uint32_t kUnknownPortType = 0xBEEF;
 
@@ -41,7 +41,7 @@ std::vector<uint32_t> addresses(const std::vector<core::TargetInformation>& targ
 
 class EnumerationTest : public ::testing::Test {
 protected:
-    devtest::LogRecords quiet;  // keeps the records off the console
+    LogCapture quiet;  // keeps the records off the console
     std::shared_ptr<sim::SimBus> bus = std::make_shared<sim::SimBus>();
     sim::ScopedHwioFactory factory{bus};
 };
@@ -117,7 +117,7 @@ TEST_F(MixedSystemTest, OneSharedAccessForDevicesAndOnePerScan) {
 
 TEST_F(MixedSystemTest, EachTargetFoundIsLogged) {
     core::LinuxPCIEDeviceEnumerator enumerator;
-    devtest::LogRecords log;
+    LogCapture log;
     enumerator.list_of_targets();
     EXPECT_EQ(log.records(), (std::vector<Record>{{info, "CXL device found at: 0:1.0\n\n"},
                                                   {info, "CXL device found at: 3a:0.0\n\n"},

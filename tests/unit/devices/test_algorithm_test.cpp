@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -9,13 +10,13 @@
 
 #include "core/devices/devcomp.hpp"
 #include "unit/devices/config_layout.hpp"
-#include "unit/devices/log_records.hpp"
+#include "unit/model/log_capture.hpp"
 #include "sim/sim_hwio.hpp"
 
 namespace tarvo {
 namespace {
 
-using devtest::Record;
+using Record = LogCapture::Record;
 using sim::AccessKind;
 
 const SBDF kFn(0, 0x3a, 0, 0);
@@ -54,7 +55,10 @@ const TestRegister kRegisters[] = {
 
 class TestAlgorithmTest : public ::testing::Test {
 protected:
-    TestAlgorithmTest() {
+    TestAlgorithmTest() { lay_out_dvsec(); }
+
+    // The Test Capability DVSEC, pointing at the block at kBase.
+    void lay_out_dvsec() {
         devtest::cxl_dvsec(cfg, kDvsec, PCIE_DVSECFOR_TEST_CAP, 0x000);
         cfg.set32(kDvsec + 0x14, 0xABCDE000);  // BaseLow 0xABCDE00
         cfg.set32(kDvsec + 0x18, 0x1);         // BaseHigh
@@ -70,7 +74,7 @@ protected:
 
     std::vector<sim::Access> memory_writes() const { return bus->log_of(AccessKind::mmio_write); }
 
-    devtest::LogRecords quiet;  // keeps the records off the console
+    LogCapture quiet;  // keeps the records off the console
     std::shared_ptr<sim::SimBus> bus = std::make_shared<sim::SimBus>();
     sim::ConfigSpace& cfg = bus->add_function(kFn);
     sim::MemRange& block = bus->add_memory(kBase, 0x40);
@@ -120,9 +124,7 @@ TEST_F(TestAlgorithmTest, BaseAddressFailures) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         bus->clear_faults();
-        devtest::cxl_dvsec(cfg, kDvsec, PCIE_DVSECFOR_TEST_CAP, 0x000);
-        cfg.set32(kDvsec + 0x14, 0xABCDE000);
-        cfg.set32(kDvsec + 0x18, 0x1);
+        lay_out_dvsec();
         c.fault(*bus, cfg);
         uint64_t base = 0x77;
         int rc = 0;
@@ -151,7 +153,7 @@ TEST_F(TestAlgorithmTest, EachRegisterIsWrittenAndReadAtItsOwnPlaceAndWidth) {
 }
 
 TEST_F(TestAlgorithmTest, WriteLogsTheValueInHex) {
-    devtest::LogRecords log;
+    LogCapture log;
     ASSERT_EQ(dev.SetTestAlgoPattern(kBase, 0xa5a5), 0);
     EXPECT_EQ(log.records(), (std::vector<Record>{{debug_2, "[TestAlgoPattern] = 0xa5a5"}}));
 }
@@ -182,7 +184,7 @@ TEST_F(TestAlgorithmTest, FailedAccessesPrintTheirLines) {
 }
 
 TEST_F(TestAlgorithmTest, SetupWritesTheEightRegistersInOrder) {
-    devtest::LogRecords log;
+    LogCapture log;
     ASSERT_EQ(dev.TestAlgorithmSetup(1, 2, 3, 4, 5, 6, 7, 8), 0);
     for (const TestRegister& reg : kRegisters) {
         EXPECT_EQ(block.get(reg.offset, reg.bytes), (reg.offset / 8) + 1) << reg.name;
@@ -202,7 +204,7 @@ TEST_F(TestAlgorithmTest, SetupWritesTheEightRegistersInOrder) {
 
 TEST_F(TestAlgorithmTest, SetupWithoutTheDvsecWritesNothing) {
     cfg.set32(kDvsec, 0);
-    devtest::LogRecords log;
+    LogCapture log;
     int rc = 0;
     run_quietly([&] { rc = dev.TestAlgorithmSetup(1, 2, 3, 4, 5, 6, 7, 8); });
     EXPECT_EQ(rc, -1);

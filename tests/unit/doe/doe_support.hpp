@@ -1,7 +1,8 @@
 #pragma once
 
 // Shared set-up of the DOE tests: a simulated function, the waits asked for
-// (recorded instead of slept) and the configuration accesses to a mailbox.
+// (recorded instead of slept, also for the configuration and reset test
+// fixtures) and the configuration accesses to a mailbox.
 
 #include <chrono>
 #include <memory>
@@ -30,6 +31,7 @@ public:
     SleepRecorder& operator=(const SleepRecorder&) = delete;
 
     const std::vector<milliseconds>& waits() const { return m_waits; }
+    void clear() { m_waits.clear(); }
 
 private:
     std::vector<milliseconds> m_waits;

@@ -2,9 +2,6 @@
 // runs in a private mount namespace (tests/ns).
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 

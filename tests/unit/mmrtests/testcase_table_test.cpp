@@ -7,19 +7,12 @@
 #include "cli/testcase_table.hpp"
 #include "comptests/mem_tests.hpp"
 #include "comptests/mmr_tests.hpp"
+#include "unit/cfgtests/table_binding.hpp"
 
 namespace {
 
-using Fn = tarvo::core::TestResult (*)(tarvo::core::Testools&);
-
-Fn bound(const tarvo::TestcaseMap& table, const std::string& key) {
-    const auto it = table.find(key);
-    if (it == table.end()) {
-        return nullptr;
-    }
-    const Fn* fn = it->second.target<Fn>();
-    return fn != nullptr ? *fn : nullptr;
-}
+using tabletest::bound;
+using tabletest::Fn;
 
 TEST(TestcaseTable, BindsEachMmrAndMemKeyToItsFunction) {
     const tarvo::TestcaseMap table = cli::build_testcase_map();

@@ -27,6 +27,8 @@ public:
         boost::log::core::get()->add_sink(m_sink);
     }
     ~LogCapture() { boost::log::core::get()->remove_sink(m_sink); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
 
     const std::vector<Record>& records() const { return m_backend->records; }
 

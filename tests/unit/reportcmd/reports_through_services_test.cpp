@@ -3,9 +3,9 @@
 // through the commands.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -30,9 +30,6 @@ using testsupport::Capture;
 using types::TestState;
 
 namespace {
-
-const std::string RED = "\x1b[31m";
-const std::string RESET = "\x1b[0m";
 
 std::string fixture(const std::string& name) {
     std::ifstream in(std::string(TARVO_FIXTURE_DIR) + "/reports/" + name, std::ios::binary);

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -180,7 +179,7 @@ TEST_F(ReportTest, CsvNeverOverwritesFilesItDidNotWrite) {
 }
 
 TEST_F(ReportTest, RefusesSymbolicLinksAndOtherFiles) {
-    auto reason = [this](auto make) -> std::string {
+    auto reason = [](auto make) -> std::string {
         try {
             make();
         } catch (const ReportError& e) {

@@ -11,6 +11,7 @@ using namespace rundoubles;
 using Calls = std::vector<std::string>;
 using testsupport::Capture;
 using testsupport::lines_of;
+using testsupport::not_possible;
 
 namespace {
 
@@ -98,10 +99,6 @@ TEST(FilteredListing, EachCombinationReachesItsOneFilter) {
 }
 
 TEST(FilteredListing, NoOrAllOptionsEndInTheHelpTexts) {
-    const std::string not_possible =
-        "The set of options provided with the command was not possible.\n"
-        "No action was able to be resolved.\n"
-        "Please refer to the user's guide if needed.\n\n";
     for (const auto& line : {"ftests", "ftests -s 2 -g CFG -i 4", "ftests -s -1 -i -1"}) {
         const Outcome o = list_line<cli::FilteredTestsCommand>(line, one);
         EXPECT_EQ(o.status, cli::INVALID_INPUT) << line;

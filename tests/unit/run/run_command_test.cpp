@@ -10,6 +10,7 @@
 using namespace rundoubles;
 using Calls = std::vector<std::string>;
 using testsupport::Capture;
+using testsupport::not_possible;
 
 namespace {
 
@@ -31,11 +32,6 @@ Outcome run_line(const std::string& line) {
     const int status = run.execute(r.modules);
     return {status, r.tester->calls, r.directory->calls, out.text()};
 }
-
-const std::string not_possible =
-    "The set of options provided with the command was not possible.\n"
-    "No action was able to be resolved.\n"
-    "Please refer to the user's guide if needed.\n\n";
 
 const std::string quickstart =
     "tarvo run [options]\nHere is a quickstart:\nRun all testcases\n\ttarvo run --all\n"

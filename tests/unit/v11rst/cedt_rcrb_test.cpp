@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "common/cxl_types.hpp"
 #include "comptests/v1d1_config_tests.hpp"
 #include "common/utility.hpp"
 #include "sim/acpi_tables.hpp"

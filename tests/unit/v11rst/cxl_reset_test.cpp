@@ -3,7 +3,6 @@
 // Control2.
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -127,7 +126,7 @@ TEST_F(CxlResetTest, ProgramsRasAndLinkStartsTheResetAndPassesWhenItCompletes) {
     EXPECT_EQ(moved(accesses(AccessKind::config_write)),
               (std::vector<Moved>{{kDvsec + 0x10, 2, 0x0004}}));
     EXPECT_EQ(reset->resets(), 1u);
-    EXPECT_EQ(waits, (std::vector<std::chrono::milliseconds>{1000ms}));
+    EXPECT_EQ(sleeps.waits(), (std::vector<std::chrono::milliseconds>{1000ms}));
 
     // The header log is read dword by dword before anything is written.
     std::vector<uint64_t> reads;
@@ -146,9 +145,9 @@ TEST_F(CxlResetTest, WaitsTheTimeItsTimeoutCodeEncodes) {
         Layout s;
         s.timeout = code;
         device(s);
-        waits.clear();
+        sleeps.clear();
         EXPECT_EQ(verdict(run(v2d0::RST_7)), passed());
-        EXPECT_EQ(waits, (std::vector<std::chrono::milliseconds>{t1[code]}));
+        EXPECT_EQ(sleeps.waits(), (std::vector<std::chrono::milliseconds>{t1[code]}));
     }
 }
 
@@ -211,7 +210,7 @@ TEST_F(CxlResetTest, RefusedBeforeAnyComponentRegisterIsTouched) {
         EXPECT_EQ(records(), r.records);
         EXPECT_TRUE(mmio_writes().empty());
         EXPECT_TRUE(accesses(AccessKind::config_write).empty());
-        EXPECT_TRUE(waits.empty());
+        EXPECT_TRUE(sleeps.waits().empty());
     }
 }
 
@@ -248,7 +247,7 @@ TEST_F(CxlResetTest, EndingBeforeTheResetPutsTheProgrammedRegistersBack) {
         EXPECT_EQ(mmio_writes(), kProgrammed + kRestored);
         EXPECT_EQ(block->registers().get32(sim::kCacheMemOffset + kRasPointer + 0x08), kSeverity);
         EXPECT_EQ(reset->resets(), 0u);
-        EXPECT_TRUE(waits.empty());
+        EXPECT_TRUE(sleeps.waits().empty());
     }
 }
 
@@ -258,10 +257,10 @@ TEST_F(CxlResetTest, StatusUnreadableAroundTheWaitFails) {
     for (int nth : {3, 4}) {
         SCOPED_TRACE(nth);
         device();
-        waits.clear();
+        sleeps.clear();
         fail_access(AccessKind::config_read, kDvsec + 0x12, nth, 1);
         EXPECT_EQ(verdict(run(v2d0::RST_7)), failed("Fail to read DVSECCXLStatus2_reg\n"));
-        EXPECT_EQ(waits.size(), nth == 3 ? 0u : 1u);
+        EXPECT_EQ(sleeps.waits().size(), nth == 3 ? 0u : 1u);
         EXPECT_EQ(reset->resets(), 1u);
     }
 }

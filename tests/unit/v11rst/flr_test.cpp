@@ -74,13 +74,13 @@ TEST_F(HdmFlr, KeptDataPassesClearedDataFailsAndTheMemoryIsPutBack) {
     for (const Variant& v : kVariants) {
         SCOPED_TRACE(v.name);
         device(sim::FlrMemory::kept);
-        waits.clear();
+        sleeps.clear();
         EXPECT_EQ(verdict(run(v.test)), passed());
         EXPECT_EQ(records(), (located() + Records{kWriting, kInitiating}));
         EXPECT_EQ(phys_writes(), kPatternAndRestore);
         EXPECT_EQ(config_writes(), (std::vector<Moved>{{kDevctl, 2, 0x8000}}));
         EXPECT_EQ(flr->resets(), 1u);
-        EXPECT_EQ(waits, (std::vector<std::chrono::milliseconds>{1000ms}));
+        EXPECT_EQ(sleeps.waits(), (std::vector<std::chrono::milliseconds>{1000ms}));
         EXPECT_EQ(hdm->get64(0), kOriginal);
 
         device(sim::FlrMemory::cleared);

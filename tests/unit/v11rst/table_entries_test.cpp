@@ -11,13 +11,15 @@
 #include "cli/testcase_table.hpp"
 #include "comptests/reset_tests.hpp"
 #include "comptests/v1d1_config_tests.hpp"
+#include "unit/cfgtests/table_binding.hpp"
 
 namespace {
 
 using namespace tarvo;
 namespace v1d1 = tarvo::compliance::v1d1;
 namespace v2d0 = tarvo::compliance::v2d0;
-using Fn = core::TestResult (*)(core::Testools&);
+using tabletest::bound;
+using tabletest::Fn;
 
 TEST(V11TableEntries, EachKeyNamesTheFunctionOfItsNumber) {
     const std::pair<const char*, Fn> entries[] = {
@@ -27,14 +29,7 @@ TEST(V11TableEntries, EachKeyNamesTheFunctionOfItsNumber) {
         {"1.1/CFG/14", v1d1::CFG_14}, {"2/RST/6", v2d0::RST_6},    {"2/RST/7", v2d0::RST_7},
     };
     const TestcaseMap table = cli::build_testcase_map();
-    for (const auto& e : entries) {
-        SCOPED_TRACE(e.first);
-        const auto it = table.find(e.first);
-        ASSERT_NE(it, table.end());
-        const Fn* bound = it->second.target<Fn>();
-        ASSERT_NE(bound, nullptr);
-        EXPECT_EQ(*bound, e.second);
-    }
+    for (const auto& e : entries) EXPECT_EQ(bound(table, e.first), e.second) << e.first;
     for (int n = 9; n <= 12; ++n) EXPECT_EQ(table.count("1.1/CFG/" + std::to_string(n)), 0u);
     for (int n = 1; n <= 5; ++n) EXPECT_EQ(table.count("2/RST/" + std::to_string(n)), 0u);
 }

@@ -100,12 +100,7 @@ private:
 V11Test::V11Test()
     : factory(core::HWIOCreator::Factory([bus = bus, faults = faults] {
           return std::unique_ptr<core::hwio>(std::make_unique<FaultyHwio>(bus, faults));
-      })) {
-    m_previous_sleep =
-        set_sleep_function([this](std::chrono::milliseconds ms) { waits.push_back(ms); });
-}
-
-V11Test::~V11Test() { set_sleep_function(m_previous_sleep); }
+      })) {}
 
 core::TestResult V11Test::run(const TestFunction& test) { return run(test, kSut); }
 

@@ -7,42 +7,41 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <limits>
 #include <cstdint>
 #include <functional>
-#include <tuple>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "common/sleep.hpp"
 #include "core/testcases/testfunction.hpp"
 #include "sim/config_builder.hpp"
 #include "sim/sim_hwio.hpp"
 #include "unit/cfgtests/cfg_fixture.hpp"
+#include "unit/doe/doe_support.hpp"
 #include "unit/model/log_capture.hpp"
 
 namespace v11 {
 
+using cfgtests::fail;
 using cfgtests::failed;
+using cfgtests::info;
+using cfgtests::kSut;
 using cfgtests::passed;
 using cfgtests::Record;
 using cfgtests::Records;
 using cfgtests::skipped;
 using cfgtests::Verdict;
 using cfgtests::verdict;
+using cfgtests::warn;
 namespace sim = tarvo::sim;
 
-const tarvo::SBDF kSut(0, 0x0d, 0, 0);
 // Where cxl_device() puts the PCI Express Capability and the DVSEC.
 constexpr size_t kPcieCap = 0x40;
 constexpr size_t kDvsec = 0x100;
 
-inline Record info(const std::string& text) { return {::info, text}; }
-inline Record warn(const std::string& text) { return {::warning, text}; }
-inline Record fail(const std::string& text) { return {::fail, text}; }
 inline Record debug(const std::string& text) { return {::debug_2, text}; }
 
 // a followed by b (records, accesses).
@@ -97,9 +96,7 @@ struct Case {
 
 class V11Test : public ::testing::Test {
 public:
-    // Waits are recorded, not slept.
     V11Test();
-    ~V11Test() override;
 
     sim::ConfigSpace& install(sim::ConfigSpace space) { return bus->add_function(kSut, space); }
 
@@ -142,13 +139,12 @@ public:
     std::shared_ptr<sim::SimBus> bus = std::make_shared<sim::SimBus>();
     std::shared_ptr<Faults> faults = std::make_shared<Faults>();
     sim::ScopedHwioFactory factory;
-    std::vector<std::chrono::milliseconds> waits;
+    // Waits are recorded, not slept.
+    doetest::SleepRecorder sleeps;
 
 private:
-    tarvo::SleepFunction m_previous_sleep;
     LogCapture m_capture;
     size_t m_first_record = 0;
 };
-
 
 }  // namespace v11
