@@ -31,6 +31,31 @@ private:
     std::streambuf* m_old;
 };
 
+// Serves a text as standard input while it lives.
+class Feed {
+public:
+    explicit Feed(const std::string& text)
+        : m_buf(text, std::ios::in), m_old(std::cin.rdbuf(&m_buf)) {
+        std::cin.clear();
+    }
+    ~Feed() {
+        std::cin.rdbuf(m_old);
+        std::cin.clear();
+    }
+    Feed(const Feed&) = delete;
+    Feed& operator=(const Feed&) = delete;
+
+    // What has not been read yet.
+    std::string rest() {
+        const auto at = m_buf.pubseekoff(0, std::ios::cur, std::ios::in);
+        return m_buf.str().substr(static_cast<std::size_t>(at));
+    }
+
+private:
+    std::stringbuf m_buf;
+    std::streambuf* m_old;
+};
+
 // A fresh directory under the system's temporary directory, removed with
 // everything in it at the end.
 class TempDir {
