@@ -76,10 +76,20 @@ HandleStatus RunListHandler::Handle(RunArgs request, LibModules& deps) {
     std::vector<std::tuple<std::string, std::string, int>> keys;
     for (const auto& entry : request.tests)
         keys.push_back(testkey_from_str(entry));
+    // An entry keeps its own spec and group; one without takes those of -s
+    // and -g, else the first that an earlier entry supplied.
+    std::string spec = request.spec;
+    std::string group = request.group;
     for (const auto& key : keys) {
-        const std::string& spec = std::get<0>(key).empty() ? request.spec : std::get<0>(key);
-        const std::string& group = std::get<1>(key).empty() ? request.group : std::get<1>(key);
-        deps.tester_module->enqueue(spec, group, std::to_string(std::get<2>(key)));
+        const std::string& own_spec = std::get<0>(key);
+        const std::string& own_group = std::get<1>(key);
+        if (spec.empty())
+            spec = own_spec;
+        if (group.empty())
+            group = own_group;
+        deps.tester_module->enqueue(own_spec.empty() ? spec : own_spec,
+                                    own_group.empty() ? group : own_group,
+                                    std::to_string(std::get<2>(key)));
     }
     return run_and_clear(request, deps);
 }

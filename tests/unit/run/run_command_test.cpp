@@ -58,12 +58,6 @@ TEST(RunSelection, EachSelectionQueuesExactlyWhatItSays) {
         {"run -t 1.1/cfg/13", {"enqueue 1.1 cfg 13", "run 0"}, {}},
         {"run -s 2 -g CFG -i 4", {"enqueue 2 CFG 4", "run 0"}, {}},
         {"run -t CFG/4", {"enqueue  CFG 4", "run 0"}, {}},
-        {"run -s 2 -g CFG -l 1 5", {"enqueue 2 CFG 1", "enqueue 2 CFG 5", "run 0", "clear"}, {}},
-        // An entry that carries its own spec and group keeps them.
-        {"run -l 2/CFG/1 1.1/CFG/3",
-         {"enqueue 2 CFG 1", "enqueue 1.1 CFG 3", "run 0", "clear"}, {}},
-        {"run -s 1.1 -l 2/MMR/1 CFG/3 4",
-         {"enqueue 2 MMR 1", "enqueue 1.1 CFG 3", "enqueue 1.1  4", "run 0", "clear"}, {}},
         {"run -s 2", {"enqueue 2/CFG/1", "enqueue 1.1/CFG/3", "run 0", "clear"},
          {"filter_spec 2"}},
         {"run -s 1.1", {"enqueue 2/CFG/1", "enqueue 1.1/CFG/3", "run 0", "clear"},
@@ -79,6 +73,41 @@ TEST(RunSelection, EachSelectionQueuesExactlyWhatItSays) {
         EXPECT_EQ(o.status, cli::PASS) << c.line;
         EXPECT_EQ(o.tester, c.tester) << c.line;
         EXPECT_EQ(o.directory, c.directory) << c.line;
+        EXPECT_EQ(o.out, "") << c.line;
+    }
+}
+
+TEST(RunSelection, AListEntryKeepsItsOwnSpecAndGroupAndOtherwiseTakesTheFirstGiven) {
+    struct Case {
+        std::string line;
+        Calls queued;
+    };
+    const Case cases[] = {
+        {"run -s 2 -g CFG -l 1 5", {"enqueue 2 CFG 1", "enqueue 2 CFG 5"}},
+        {"run -l 2/CFG/1 5 6", {"enqueue 2 CFG 1", "enqueue 2 CFG 5", "enqueue 2 CFG 6"}},
+        {"run -l 2/CFG/1 1.1/CFG/3", {"enqueue 2 CFG 1", "enqueue 1.1 CFG 3"}},
+        // The first entry that supplied them, not the latest.
+        {"run -l 2/CFG/1 1.1/CFG/3 4",
+         {"enqueue 2 CFG 1", "enqueue 1.1 CFG 3", "enqueue 2 CFG 4"}},
+        {"run -l 2/CFG/1 1.1/RST/3 MMR/4 7",
+         {"enqueue 2 CFG 1", "enqueue 1.1 RST 3", "enqueue 2 MMR 4", "enqueue 2 CFG 7"}},
+        // -s and -g hold over what any entry supplies.
+        {"run -s 1.1 -g CFG -l 3 2/CFG/4", {"enqueue 1.1 CFG 3", "enqueue 2 CFG 4"}},
+        {"run -s 1.1 -l 2/MMR/1 CFG/3 4",
+         {"enqueue 2 MMR 1", "enqueue 1.1 CFG 3", "enqueue 1.1 MMR 4"}},
+        {"run -g MEM -l 5 2/CFG/1 6", {"enqueue  MEM 5", "enqueue 2 CFG 1", "enqueue 2 MEM 6"}},
+        // Spec and group are carried apart.
+        {"run -l CFG/1 2/MMR/2 3", {"enqueue  CFG 1", "enqueue 2 MMR 2", "enqueue 2 CFG 3"}},
+        // Nothing supplies them: the key stays short, for the service to
+        // reject.
+        {"run -l 5", {"enqueue   5"}},
+    };
+    for (const auto& c : cases) {
+        const Outcome o = run_line(c.line);
+        Calls expected = c.queued;
+        expected.insert(expected.end(), {"run 0", "clear"});
+        EXPECT_EQ(o.status, cli::PASS) << c.line;
+        EXPECT_EQ(o.tester, expected) << c.line;
         EXPECT_EQ(o.out, "") << c.line;
     }
 }
