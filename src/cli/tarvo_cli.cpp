@@ -55,18 +55,16 @@ void report_invalid_command(const std::string& word, const SuggestionTable& sugg
 }
 
 // The registered name a word stands for: its plural, its singular, or the
-// word itself, in that order.
+// word itself, in that order. Both forms are logged before the lookup.
 std::string lookup_name(const std::string& word, const CommandRegistry& commands,
                         Logger_t& logger) {
     const std::string plural = word + "s";
+    // An empty word has no singular; it can only be looked up as itself.
+    const std::string singular = word.empty() ? word : word.substr(0, word.size() - 1);
     BOOST_LOG_SEV(logger, debug_1) << "Command with trailing 's': " << plural;
+    BOOST_LOG_SEV(logger, debug_1) << "Command with no trailing 's': " << singular;
     if (commands.count(plural))
         return plural;
-    // An empty word has no singular; it can only be looked up as itself.
-    if (word.empty())
-        return word;
-    const std::string singular = word.substr(0, word.size() - 1);
-    BOOST_LOG_SEV(logger, debug_1) << "Command with no trailing 's': " << singular;
     if (commands.count(singular))
         return singular;
     return word;

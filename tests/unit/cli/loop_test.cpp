@@ -9,6 +9,7 @@
 #include "cli/help_text.hpp"
 #include "cli/tarvo_cli.hpp"
 #include "unit/cli/test_support.hpp"
+#include "unit/model/log_capture.hpp"
 
 namespace po = boost::program_options;
 using namespace cli;
@@ -101,6 +102,28 @@ TEST(CommandLoop, LooksUpPluralThenSingularThenTheWord) {
                                                         c.command + ":reset"}))
             << c.word;
         EXPECT_EQ(out.text(), "");
+    }
+}
+
+TEST(CommandLoop, LogsThePluralAndTheSingularOfEveryWordBeforeTheLookup) {
+    struct Case { std::string word; std::string plural; std::string singular; };
+    const Case cases[] = {
+        {"test", "tests", "tes"}, {"runs", "runss", "run"}, {"tets", "tetss", "tet"},
+        {"exit", "exits", "exi"}, {"x", "xs", ""},
+        // The empty word has no singular to form.
+        {"", "s", ""},
+    };
+    for (const auto& c : cases) {
+        Program p;
+        Capture out;
+        LogCapture log;
+        p.one_shot({c.word});
+        const std::vector<LogCapture::Record> expected = {
+            {debug_1, "Command sent: " + c.word},
+            {debug_1, "Command with trailing 's': " + c.plural},
+            {debug_1, "Command with no trailing 's': " + c.singular},
+        };
+        EXPECT_EQ(log.records(), expected) << c.word;
     }
 }
 
