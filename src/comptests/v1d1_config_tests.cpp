@@ -296,12 +296,15 @@ constexpr uint64_t kRcrbRegionEnd = 0x1FFF;
 // MEMBAR0 bits 3:0 describe the BAR, not its address.
 constexpr uint64_t kMembarAttributeBits = 0xF;
 
+// The address a MEMBAR0 value decodes to; the records show the value as read.
+uint64_t membar_address(uint64_t membar0) { return membar0 & ~kMembarAttributeBits; }
+
 constexpr uint64_t kMaxAddress = std::numeric_limits<uint64_t>::max();
 
 // The 64-bit MEMBAR0 of the port whose RCRB lies port_offset after base, as
-// two 4-byte reads into the cleared buffer, its attribute bits masked off;
-// false when a read failed (or the RCRB would lie past the end of the
-// address space, when nothing is read).
+// two 4-byte reads into the cleared buffer, attribute bits and all; false
+// when a read failed (or the RCRB would lie past the end of the address
+// space, when nothing is read).
 bool read_membar0(core::hwio& hw, unsigned char* buf, uint64_t base, uint64_t port_offset,
                   uint64_t& membar0) {
     std::fill(buf, buf + total_bytes_cedt, 0);
@@ -312,7 +315,7 @@ bool read_membar0(core::hwio& hw, unsigned char* buf, uint64_t base, uint64_t po
     if (hw.ReadMMIO(buf, at, 4) == 0 || hw.ReadMMIO(buf + 4, at + 4, 4) == 0) {
         return false;
     }
-    membar0 = convert_from_buf(buf, 8) & ~kMembarAttributeBits;
+    membar0 = convert_from_buf(buf, 8);
     return true;
 }
 
@@ -321,16 +324,19 @@ bool read_membar0(core::hwio& hw, unsigned char* buf, uint64_t base, uint64_t po
 // never read.
 bool read_ras_header(core::hwio& hw, unsigned char* buf, uint64_t membar0) {
     const uint64_t offset = cxl_cache_mem_registers_base_offset + cxl_ras_cap_header_offset;
-    if (membar0 == 0 || membar0 > kMaxAddress - (offset + 4)) {
+    const uint64_t address = membar_address(membar0);
+    if (address == 0 || address > kMaxAddress - (offset + 4)) {
         return false;
     }
-    return hw.ReadMMIO(buf, membar0 + offset, 4) != 0;
+    return hw.ReadMMIO(buf, address + offset, 4) != 0;
 }
 
-// Logs, and sets fail, when membar0 lies inside the RCRB region at base.
+// Logs, and sets fail, when the address of membar0 lies inside the RCRB
+// region at base.
 void check_overlap(core::Testools& tt, const char* text, uint64_t membar0, uint64_t base,
                    bool& fail) {
-    if (membar0 >= base && membar0 - base <= kRcrbRegionEnd) {
+    const uint64_t address = membar_address(membar0);
+    if (address >= base && address - base <= kRcrbRegionEnd) {
         tt.messenger->fail_msg(text + to_hexstr(membar0) + "RCRB started at: " +
                                to_hexstr(base) + "RCRB ended at: " +
                                to_hexstr(base + kRcrbRegionEnd));
