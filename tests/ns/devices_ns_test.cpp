@@ -151,7 +151,7 @@ TEST_F(DevicesNs, NoCxlDeviceAtAll) {
         SCOPED_TRACE(option);
         const CommandResult r = tarvo({"devices", option});
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, "No CXL device was found.\n");
+        EXPECT_EQ(r.out, "\x1b[31mNo CXL device was found.\x1b[0m\n");
     }
 }
 

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "api/console.hpp"
 #include "common/sbdf.hpp"
 #include "core/devices/deviceinfo.hpp"
 
@@ -34,7 +35,7 @@ bool say_when_no_device(LibModules& deps) {
     if (!deps.directory_module->devicelist().empty()) {
         return false;
     }
-    std::cout << "No CXL device was found." << std::endl;
+    tarvo::say_in_red("No CXL device was found.");
     return true;
 }
 

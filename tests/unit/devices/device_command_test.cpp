@@ -199,8 +199,8 @@ TEST_F(DeviceCommandTest, ResultsOfTheChain) {
 
 TEST_F(DeviceCommandTest, NoDeviceSaysSo) {
     directory->devices.clear();
-    EXPECT_EQ(run_line("devices --sut"), "No CXL device was found.\n");
-    EXPECT_EQ(run_line("devices --list"), "No CXL device was found.\n");
+    EXPECT_EQ(run_line("devices --sut"), "\x1b[31mNo CXL device was found.\x1b[0m\n");
+    EXPECT_EQ(run_line("devices --list"), "\x1b[31mNo CXL device was found.\x1b[0m\n");
 }
 
 }  // namespace
