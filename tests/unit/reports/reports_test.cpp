@@ -214,3 +214,21 @@ TEST_F(ReportTest, RefusesSymbolicLinksAndOtherFiles) {
     EXPECT_EQ(reason(csv).rfind("Cannot create the report directory \"report\": ", 0), 0u);
     EXPECT_EQ(slurp("report"), "a file\n");
 }
+
+TEST(ShippedLogo, ThePageOfAProgramInTheBuildTreeFindsARealImage) {
+    // Where a report written in the program's own folder looks for the logo
+    // (the install tree has the same layout).
+    const fs::path logo =
+        fs::path(TARVO_BINARY).parent_path() / core::POSSIBLEPATH1 / "CXL_Logo.png";
+    ASSERT_TRUE(fs::is_regular_file(logo)) << logo;
+    const std::string png = slurp(logo);
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(0, 16), std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
+    auto big_endian = [&png](size_t at) {
+        uint32_t v = 0;
+        for (size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(png[at + i]);
+        return v;
+    };
+    EXPECT_GT(big_endian(16), 0u);  // width
+    EXPECT_GT(big_endian(20), 0u);  // height
+}
