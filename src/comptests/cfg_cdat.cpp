@@ -53,8 +53,8 @@ core::TestResult CFG_23(core::Testools& tt) {
     const core::CDATReadEntryResponse& payload = rsp.protocol();
     tt.messenger->block_msg(payload.str(), false);
 
-    // A mailbox that did not answer leaves an all-zero record, which must not
-    // pass for a valid table-access response.
+    // A whole object of another protocol, or one too short for a status, is
+    // no table-access response.
     const bool is_cdat_response = payload.header.vendor_id == EXPECTED_VENDOR_ID &&
                                   payload.header.doe_type == CXL_DOE_TABLE_ACCESS &&
                                   payload.header.length >= 3;
