@@ -2,11 +2,13 @@
 // always skipped.
 
 #include <memory>
+#include <sstream>
 
 #include "comptests/config_tests.hpp"
 #include "core/doe/dataobject.hpp"
 #include "core/doe/doe.hpp"
 #include "core/doe/doe_cdat.hpp"
+#include "core/doe/doe_receipt.hpp"
 #include "core/doe/pcie_doe.hpp"
 #include "core/doe/protocols/cdat.hpp"
 #include "core/io/doediscoverer.hpp"
@@ -36,14 +38,23 @@ core::TestResult CFG_23(core::Testools& tt) {
     if (cdat_offset_discoverer.doe_offset(CXL_DOE_TABLE_ACCESS, cdat_offset) != 0)
         return core::FailingTestResult("Fail to find DOE mailbox supporting CDAT.");
 
-    const core::DataObject<core::CDATReadEntryResponse> rsp =
-        doexchanger->exchange_object(tt.target, static_cast<uint32_t>(cdat_offset), request);
+    const core::DOEReply<core::CDATReadEntryResponse> reply =
+        doexchanger->exchange(tt.target, static_cast<uint32_t>(cdat_offset), request);
     tt.messenger->info_msg("CDAT Read Entry Request for DOE Created.");
+    // Past a malformed answer the record holds zero fill the device never
+    // sent; neither dump nor judge it.
+    if (!reply.receipt.well_formed()) {
+        std::ostringstream why;
+        why << "Malformed CDAT Read Entry response from the DOE mailbox at 0x" << std::hex
+            << cdat_offset << ": " << reply.receipt.faults() << ".";
+        return core::FailingTestResult(why.str());
+    }
+    const core::DataObject<core::CDATReadEntryResponse>& rsp = reply.response;
     const core::CDATReadEntryResponse& payload = rsp.protocol();
     tt.messenger->block_msg(payload.str(), false);
 
-    // A mailbox that did not answer leaves an all-zero record, which must not
-    // pass for a valid table-access response.
+    // A whole object of another protocol, or one too short for a status, is
+    // no table-access response.
     const bool is_cdat_response = payload.header.vendor_id == EXPECTED_VENDOR_ID &&
                                   payload.header.doe_type == CXL_DOE_TABLE_ACCESS &&
                                   payload.header.length >= 3;

@@ -182,6 +182,9 @@ void DoeMailbox::take_request() {
     m_response = std::move(response);
     m_position = 0;
     m_ready = true;
+    if (m_error_with_response) {
+        m_error = true;
+    }
 }
 
 void DoeMailbox::present(ConfigSpace& space) {

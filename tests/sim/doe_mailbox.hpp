@@ -17,7 +17,8 @@
 //   ... code under test exchanges objects; mailbox.requests() shows them ...
 //
 // Misbehaviours for the error paths: stay_busy, never_ready, keep_ready,
-// set_response_header, loop_discovery, set_responder.
+// error_with_response, set_response_header, loop_discovery, set_responder
+// (which also gives answers cut short or overlong).
 //
 // The mailbox installs its hooks on the bus in its constructor and removes
 // them in its destructor; the bus and the function must outlive it.
@@ -90,6 +91,8 @@ public:
     void never_ready(bool on = true) { m_never_ready = on; }
     // Ready stays set after the last response dword; zeros follow.
     void keep_ready(bool on = true) { m_keep_ready = on; }
+    // DOE Error is set as each response is presented, the response whole.
+    void error_with_response(bool on = true) { m_error_with_response = on; }
     // Every response goes out with these two header dwords.
     void set_response_header(uint32_t dword0, uint32_t dword1);
     // The last Discovery entry leads to `index` instead of 0, so the chain
@@ -126,6 +129,7 @@ private:
     unsigned m_busy_reads = 0;
     bool m_never_ready = false;
     bool m_keep_ready = false;
+    bool m_error_with_response = false;
     bool m_override_header = false;
     uint32_t m_header[2] = {0, 0};
     int m_loop_to = -1;

@@ -4,6 +4,7 @@
 
 #include "core/devices/targetinformation.hpp"
 #include "core/doe/dataobject.hpp"
+#include "core/doe/doe_receipt.hpp"
 
 namespace tarvo {
 namespace core {
@@ -22,6 +23,10 @@ public:
     virtual void finished_submission(TargetInformation& target, uint32_t doe_cap) = 0;
     virtual bool check_ready(TargetInformation& target, uint32_t doe_cap) = 0;
     virtual DataObject<RSP> get_object(TargetInformation& target, uint32_t doe_cap) = 0;
+    // The same round trip as exchange_object, with the receipt of what the
+    // mailbox presented, for callers that judge the response.
+    virtual DOEReply<RSP> exchange(TargetInformation& target, uint32_t doe_cap,
+                                   DataObject<REQ> request) = 0;
 
     virtual ~doe() = default;
 };

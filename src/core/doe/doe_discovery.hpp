@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/logging.hpp"
@@ -9,6 +10,7 @@
 #include "core/devices/targetinformation.hpp"
 #include "core/doe/dataobject.hpp"
 #include "core/doe/doe.hpp"
+#include "core/doe/doe_receipt.hpp"
 #include "core/doe/protocols/discovery.hpp"
 
 namespace tarvo {
@@ -29,6 +31,8 @@ public:
 
     // The most protocols one mailbox can list: the discovery index is 8 bits.
     static constexpr unsigned max_entries = 256;
+    // Dwords of a Discovery request and of its response.
+    static constexpr uint32_t discovery_dwords = 3;
 
     explicit DOEDiscovery(std::shared_ptr<transport_t> p_doe);
 
@@ -43,6 +47,10 @@ public:
                                                uint32_t index);
 
 private:
+    // What is wrong with a Discovery answer, "; "-joined; empty when it is a
+    // well-formed Discovery response.
+    static std::string faults(const DOEReply<DiscoveryResponse>& reply);
+
     std::shared_ptr<transport_t> m_doe;
     Logger_t m_logger;
 };

@@ -6,12 +6,14 @@
 #include <cstring>
 #include <memory>
 #include <type_traits>
+#include <utility>
 
 #include "common/logging.hpp"
 #include "common/sleep.hpp"
 #include "core/devices/targetinformation.hpp"
 #include "core/doe/dataobject.hpp"
 #include "core/doe/doe.hpp"
+#include "core/doe/doe_receipt.hpp"
 #include "core/io/hwio/cxl_registers.hpp"
 #include "core/io/hwio/hwio.hpp"
 #include "core/io/hwio/hwio_creator.hpp"
@@ -34,25 +36,36 @@ public:
 
     DataObject<RSP> exchange_object(TargetInformation& target, uint32_t doe_cap,
                                     DataObject<REQ> request) override {
+        return exchange(target, doe_cap, std::move(request)).response;
+    }
+
+    // Waits while Busy, submits, sets Go and takes the response, with the
+    // receipt of what the mailbox presented.
+    DOEReply<RSP> exchange(TargetInformation& target, uint32_t doe_cap,
+                           DataObject<REQ> request) override {
         unsigned polls = 0;
-        while (busy(target, doe_cap)) {
+        Status status = read_status(target, doe_cap);
+        while (status.busy) {
             if (++polls >= max_busy_polls) {
                 BOOST_LOG_SEV(m_logger, warning)
                     << "DOE Mailbox[" << std::hex << doe_cap << "] is still busy after "
                     << std::dec << polls << " polls; the object was not submitted.";
-                return record_from(nullptr);
+                DOEReceipt receipt;
+                receipt.error = status.error;
+                return {record_from(nullptr), receipt};
             }
             BOOST_LOG_SEV(m_logger, debug_2) << "DOE is currently busy. Sleeping...";
             sleep_for(poll_interval);
+            status = read_status(target, doe_cap);
         }
         BOOST_LOG_SEV(m_logger, debug_2) << "DOE is available.";
-        submit_object(target, doe_cap, request);
+        submit_object(target, doe_cap, std::move(request));
         finished_submission(target, doe_cap);
-        return get_object(target, doe_cap);
+        return take_object(target, doe_cap);
     }
 
     bool busy(TargetInformation& target, uint32_t doe_cap) override {
-        return status_bit(target, doe_cap, "DOEBusy");
+        return read_status(target, doe_cap).busy;
     }
 
     // Writes the request's `length` dwords into the Write Data Mailbox.
@@ -81,35 +94,11 @@ public:
     }
 
     bool check_ready(TargetInformation& target, uint32_t doe_cap) override {
-        return status_bit(target, doe_cap, "DOEReady");
+        return read_status(target, doe_cap).ready;
     }
 
-    // Waits once, then takes dwords while Data Object Ready is set. Dwords
-    // beyond the length in the response header are acknowledged and dropped;
-    // at most 2^18 dwords are taken, so a mailbox that keeps Ready set
-    // cannot hold the caller.
     DataObject<RSP> get_object(TargetInformation& target, uint32_t doe_cap) override {
-        auto buffer = std::make_unique<DOEImage>();
-        std::size_t count = 0;
-        std::size_t wanted = DOE_MAX_DWORDS;
-        sleep_for(poll_interval);
-        while (check_ready(target, doe_cap)) {
-            if (count == DOE_MAX_DWORDS) {
-                BOOST_LOG_SEV(m_logger, warning)
-                    << "DOE Mailbox[" << std::hex << doe_cap << "] still has data after "
-                    << std::dec << DOE_MAX_DWORDS << " dwords; reading stopped.";
-                break;
-            }
-            const uint32_t dword = read_mbox(target, doe_cap);
-            if (count < wanted) {
-                (*buffer)[count] = dword;
-            }
-            ++count;
-            if (count == 2) {
-                wanted = doe_object_dwords((*buffer)[1]);
-            }
-        }
-        return record_from(buffer->data());
+        return take_object(target, doe_cap).response;
     }
 
     // Takes one dword from the Read Data Mailbox and acknowledges it, which
@@ -128,14 +117,55 @@ public:
     }
 
 private:
-    // One bit of the Status register; a failed read counts as clear.
-    bool status_bit(TargetInformation& target, uint32_t doe_cap, const char* field) {
+    struct Status {
+        bool busy;
+        bool ready;
+        bool error;
+    };
+
+    // One read of the Status register; a failed read shows every bit clear.
+    Status read_status(TargetInformation& target, uint32_t doe_cap) {
         auto hw = HWIOCreator::create_hwio();
         PCIeDOEStatusRegister status;
         hw->ReadPCI(target.sbdf(), doe_cap, status);
-        uint64_t bit = 0;
-        status.GetValuebyFieldName(field, bit);
-        return bit == 1;
+        uint64_t busy = 0, ready = 0, error = 0;
+        status.GetValuebyFieldName("DOEBusy", busy);
+        status.GetValuebyFieldName("DOEReady", ready);
+        status.GetValuebyFieldName("DOEErr", error);
+        return {busy == 1, ready == 1, error == 1};
+    }
+
+    // Waits once, then takes dwords while Data Object Ready is set. Dwords
+    // beyond the length in the response header are acknowledged and dropped;
+    // at most 2^18 dwords are taken, so a mailbox that keeps Ready set
+    // cannot hold the caller.
+    DOEReply<RSP> take_object(TargetInformation& target, uint32_t doe_cap) {
+        auto buffer = std::make_unique<DOEImage>();
+        DOEReceipt receipt;
+        std::size_t wanted = DOE_MAX_DWORDS;
+        sleep_for(poll_interval);
+        for (;;) {
+            const Status status = read_status(target, doe_cap);
+            receipt.error = status.error;
+            if (!status.ready) break;
+            if (receipt.dwords == DOE_MAX_DWORDS) {
+                BOOST_LOG_SEV(m_logger, warning)
+                    << "DOE Mailbox[" << std::hex << doe_cap << "] still has data after "
+                    << std::dec << DOE_MAX_DWORDS << " dwords; reading stopped.";
+                receipt.ready_stuck = true;
+                break;
+            }
+            const uint32_t dword = read_mbox(target, doe_cap);
+            if (receipt.dwords < wanted) {
+                (*buffer)[receipt.dwords] = dword;
+            }
+            ++receipt.dwords;
+            if (receipt.dwords == 2) {
+                receipt.length_field = (*buffer)[1] & 0x3FFFF;
+                wanted = receipt.object_dwords();
+            }
+        }
+        return {record_from(buffer->data()), receipt};
     }
 
     // A response record from the first sizeof(RSP) bytes of `words`; all

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/doe/doe_common.hpp"
 #include "core/doe/doe_discovery.hpp"
 #include "core/doe/pcie_doe.hpp"
 #include "core/doe/protocols/discovery.hpp"
@@ -18,7 +19,8 @@ int DOEDiscoverer::doe_offset(int doetype, uint64_t& offset) {
         std::make_shared<core::pcie_doe<core::DiscoveryRequest, core::DiscoveryResponse>>();
     std::shared_ptr<core::Discovery> discovery = std::make_shared<core::DOEDiscovery>(transport);
     for (const core::DOECap& cap : discovery->discover(m_target)) {
-        if (static_cast<int>(cap.doe_type) == doetype) {
+        // A type is only a CXL protocol under the CXL vendor ID.
+        if (cap.vendor_id == DOE_CXL_VENDOR_ID && static_cast<int>(cap.doe_type) == doetype) {
             offset = cap.offset;
             return 0;
         }

@@ -14,8 +14,8 @@ public:
     ~DOEDiscoverer();
 
     // 0 and the mailbox's capability offset in `offset` for the first
-    // mailbox whose discovery lists object type `doetype` (of any vendor);
-    // 1 and `offset` untouched when no mailbox does.
+    // mailbox whose discovery lists the CXL (vendor 0x1E98) object type
+    // `doetype`; 1 and `offset` untouched when no mailbox does.
     int doe_offset(int doetype, uint64_t& offset);
 
 private:

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "comptests/config_tests.hpp"
 #include "sim/doe_mailbox.hpp"
 #include "unit/cfgtests/cfg_fixture.hpp"
@@ -74,6 +78,31 @@ TEST_F(DoeTests, DoeCapabilitiesNeedCdatOnSomeMailbox) {
     }
 }
 
+// Each answer lists CXL Table Access at index 1 of the one mailbox; a
+// malformed one is not counted, so only the well-formed one passes.
+TEST_F(DoeTests, DoeCapabilitiesCountOnlyWellFormedAnswers) {
+    for (const doetest::Answer& answer : doetest::discovery_answers()) {
+        SCOPED_TRACE(answer.name);
+        std::vector<uint32_t> offsets;
+        install(with_mailboxes(1, offsets));
+        sim::DoeMailbox mailbox(*bus, kSut, offsets[0]);
+        doetest::answer_discovery_index_1(mailbox, answer);
+        Records expected = {info("DOE Capabilities Test launched"),
+                            info("DOE began functioning under Discovery Protocol")};
+        if (answer.fault.empty()) {
+            EXPECT_EQ(verdict(run(v2d0::CFG_3)), passed());
+            expected.insert(expected.end(), {info("Device supports DOE CDAT Protocol."),
+                                             info("Device supports DOE Compliance Protocol.")});
+        } else {
+            EXPECT_EQ(verdict(run(v2d0::CFG_3)),
+                      failed("Device did not pass one or more DOE Protocols (Compliance/CDAT)."));
+            if (answer.stuck) expected.push_back(warn(doetest::stuck_warning(offsets[0])));
+            expected.push_back(warn(doetest::malformed_discovery(offsets[0], 1, answer.fault)));
+        }
+        EXPECT_EQ(records(), expected);
+    }
+}
+
 // The dump of a response record as the CDAT test logs it.
 std::string dump(const std::string& response) {
     const std::string rule(30, '=');
@@ -123,15 +152,14 @@ TEST_F(CdatAccess, FirstEntryWithStatusAndTypeZeroPasses) {
 TEST_F(CdatAccess, AnythingButAValidZeroStatusResponseFails) {
     struct Case {
         const char* name;
-        std::vector<uint32_t> response;  // empty: the mailbox never answers
+        std::vector<uint32_t> response;  // well-formed, each
     };
     const Case cases[] = {
         {"status 1", {0x00021E98, 3, 0xFFFF0001}},
         {"table type 1", {0x00021E98, 3, 0xFFFF0100}},
-        {"no answer", {}},
         {"another vendor", {0x00028086, 3, 0xFFFF0000}},
         {"another object type", {0x00001E98, 3, 0xFFFF0000}},
-        {"length below three dwords", {0x00021E98, 2, 0xFFFF0000}},
+        {"length below three dwords", {0x00021E98, 2}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -146,16 +174,87 @@ TEST_F(CdatAccess, AnythingButAValidZeroStatusResponseFails) {
     }
 }
 
-TEST_F(CdatAccess, NoMailboxServingCdatFailsBeforeAnyExchange) {
-    cdat_device().set_discovery({sim::kDoeDiscoveryProtocol, sim::kCxlComplianceProtocol});
-    EXPECT_EQ(verdict(run(v2d0::CFG_23)), failed("Fail to find DOE mailbox supporting CDAT."));
-    EXPECT_EQ(records(), (Records{launch, began}));
-    EXPECT_EQ(read_entry_requests(), 0u);
+// A malformed answer fails before its fields are judged, and is not dumped:
+// past what the mailbox presented, the record holds zero fill.
+TEST_F(CdatAccess, MalformedAnswerFailsNamingTheMailboxAndTheFault) {
+    const std::vector<uint32_t> entry = {0x00021E98, 4, 0xFFFF0000, 0x12345678};
+    const doetest::Answer answers[] = {
+        {"header only", {0x00021E98, 4}, false, false, "length field 4 dwords, 2 dwords presented"},
+        {"length field longer than the dwords presented",
+         {0x00021E98, 5, 0xFFFF0000, 0x12345678},
+         false,
+         false,
+         "length field 5 dwords, 4 dwords presented"},
+        {"length field shorter than the dwords presented",
+         {0x00021E98, 3, 0xFFFF0000, 0x12345678},
+         false,
+         false,
+         "length field 3 dwords, 4 dwords presented"},
+        {"Error beside a valid response", entry, true, false, "Error set"},
+        {"Ready never clears", entry, false, true, "Ready still set after 262144 dwords"},
+        {"no answer", {}, false, false, "no dwords presented; Error set"},
+    };
+    for (const doetest::Answer& answer : answers) {
+        SCOPED_TRACE(answer.name);
+        sim::DoeMailbox& box = cdat_device();
+        box.set_responder(0x1E98, 2, [&box, answer](const std::vector<uint32_t>&) {
+            return doetest::present(box, answer);
+        });
+        EXPECT_EQ(verdict(run(v2d0::CFG_23)),
+                  failed("Malformed CDAT Read Entry response from the DOE mailbox at 0x" +
+                         doetest::hex(box.offset()) + ": " + answer.fault + "."));
+        Records expected = {launch, began};
+        if (answer.stuck) expected.push_back(warn(doetest::stuck_warning(box.offset())));
+        expected.push_back(created);
+        EXPECT_EQ(records(), expected);
+        EXPECT_EQ(read_entry_requests(), 1u);
+    }
+}
 
-    std::vector<uint32_t> none;
-    install(with_mailboxes(0, none));
+TEST_F(CdatAccess, NoWellFormedCxlTableAccessEntryFailsBeforeAnyExchange) {
+    const Verdict none = failed("Fail to find DOE mailbox supporting CDAT.");
+    const std::string another_header = "header vendor 0x1e98 type 0x2, not DOE Discovery";
+    struct Case {
+        const char* name;
+        std::function<void(sim::DoeMailbox&)> arrange;
+        std::string fault;  // of Discovery index 1, warned of
+    };
+    const Case cases[] = {
+        {"compliance only",
+         [](sim::DoeMailbox& box) {
+             box.set_discovery({sim::kDoeDiscoveryProtocol, sim::kCxlComplianceProtocol});
+         },
+         ""},
+        // It would answer a Read Entry, but type 2 of another vendor is
+        // another protocol.
+        {"table access of another vendor",
+         [](sim::DoeMailbox& box) {
+             box.set_discovery({sim::kDoeDiscoveryProtocol, DoeProtocol{0x8086, 2}});
+         },
+         ""},
+        {"table access listed in an answer with another object's header",
+         [&another_header](sim::DoeMailbox& box) {
+             doetest::answer_discovery_index_1(
+                 box, {"", {0x00021E98, 3, 0x02021E98}, false, false, another_header});
+         },
+         another_header},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::DoeMailbox& box = cdat_device();
+        c.arrange(box);
+        EXPECT_EQ(verdict(run(v2d0::CFG_23)), none);
+        Records expected = {launch, began};
+        if (!c.fault.empty())
+            expected.push_back(warn(doetest::malformed_discovery(box.offset(), 1, c.fault)));
+        EXPECT_EQ(records(), expected);
+        EXPECT_EQ(read_entry_requests(), 0u);
+    }
+
+    std::vector<uint32_t> none_at_all;
+    install(with_mailboxes(0, none_at_all));
     mailbox.reset();
-    EXPECT_EQ(verdict(run(v2d0::CFG_23)), failed("Fail to find DOE mailbox supporting CDAT."));
+    EXPECT_EQ(verdict(run(v2d0::CFG_23)), none);
 }
 
 TEST_F(DoeTests, SkippedTestTouchesNothing) {

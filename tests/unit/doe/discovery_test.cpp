@@ -107,22 +107,56 @@ TEST_F(DOEDiscoveryWalk, ListsEveryProtocolOfEveryMailboxInOrder) {
     EXPECT_TRUE(warnings().empty());
 }
 
-TEST_F(DOEDiscoveryWalk, SilentMailboxGivesOneZeroEntryAndTheWalkGoesOn) {
+TEST_F(DOEDiscoveryWalk, SilentMailboxListsNothingAndTheWalkGoesOn) {
     add_function({0x100, 0x200});
     boxes[0]->never_ready();
     boxes[1]->set_discovery({sim::kDoeDiscoveryProtocol, sim::kCxlTableAccessProtocol});
-    EXPECT_EQ(discover(),
-              (std::vector<Found>{{0x100, 0}, {0x200, 0x00000001}, {0x200, 0x00021E98}}));
+    EXPECT_EQ(discover(), (std::vector<Found>{{0x200, 0x00000001}, {0x200, 0x00021E98}}));
+    EXPECT_EQ(warnings(), (std::vector<LogCapture::Record>{
+                              {warning, malformed_discovery(0x100, 0, "no dwords presented")}}));
     EXPECT_EQ(lookup(2), std::make_pair(0, uint64_t{0x200}));
 }
 
-TEST_F(DOEDiscoveryWalk, LookupTakesTheFirstMailboxOfTheTypeWhateverItsVendor) {
+// Each answer lists CXL Table Access at index 1 of the first mailbox and
+// leads to index 2; only a well-formed one is listed and followed, a
+// malformed one ends that mailbox's walk.
+TEST_F(DOEDiscoveryWalk, MalformedAnswerIsNotListedAndEndsItsMailbox) {
     add_function({0x100, 0x200});
+    boxes[1]->set_discovery({sim::kDoeDiscoveryProtocol, sim::kCxlTableAccessProtocol});
+    for (const Answer& answer : discovery_answers()) {
+        SCOPED_TRACE(answer.name);
+        boxes[0].reset();
+        boxes[0] = std::make_unique<DoeMailbox>(*sim.bus, kFn, 0x100);
+        answer_discovery_index_1(*boxes[0], answer);
+        const size_t first = sim.log.records().size();
+
+        std::vector<Found> expected = {{0x100, 0x00000001}};
+        std::vector<LogCapture::Record> warned;
+        if (answer.fault.empty()) {
+            expected.insert(expected.end(), {{0x100, 0x00021E98}, {0x100, 0x00001E98}});
+        } else {
+            if (answer.stuck) warned.push_back({warning, stuck_warning(0x100)});
+            warned.push_back({warning, malformed_discovery(0x100, 1, answer.fault)});
+        }
+        expected.insert(expected.end(), {{0x200, 0x00000001}, {0x200, 0x00021E98}});
+        EXPECT_EQ(discover(), expected);
+        EXPECT_EQ(warnings(first), warned);
+        EXPECT_EQ(boxes[0]->requests().size(), answer.fault.empty() ? 3u : 2u);
+    }
+}
+
+TEST_F(DOEDiscoveryWalk, LookupTakesTheFirstMailboxOfTheCxlType) {
+    add_function({0x100, 0x200});
+    // A type 2 of another vendor is another protocol.
     boxes[0]->set_discovery({sim::kDoeDiscoveryProtocol, DoeProtocol{0x1234, 2}});
     boxes[1]->set_discovery({sim::kDoeDiscoveryProtocol, sim::kCxlTableAccessProtocol});
-    EXPECT_EQ(lookup(2), std::make_pair(0, uint64_t{0x100}));
+    EXPECT_EQ(lookup(2), std::make_pair(0, uint64_t{0x200}));
 
-    boxes[0]->set_discovery({sim::kDoeDiscoveryProtocol});
+    boxes[0]->set_discovery({sim::kDoeDiscoveryProtocol, sim::kCxlTableAccessProtocol});
+    EXPECT_EQ(lookup(2), std::make_pair(0, uint64_t{0x100}));
+    // A CXL table access entry in a malformed answer names no mailbox.
+    answer_discovery_index_1(*boxes[0], {"header only", {0x00000001, 3}, false, false,
+                                         "length field 3 dwords, 2 dwords presented"});
     EXPECT_EQ(lookup(2), std::make_pair(0, uint64_t{0x200}));
     EXPECT_EQ(lookup(5, 0x77), std::make_pair(1, uint64_t{0x77}));
 }

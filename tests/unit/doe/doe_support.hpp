@@ -2,11 +2,14 @@
 
 // Shared set-up of the DOE tests: a simulated function, the waits asked for
 // (recorded instead of slept, also for the configuration and reset test
-// fixtures) and the configuration accesses to a mailbox.
+// fixtures), the configuration accesses to a mailbox and the ways a mailbox
+// answers badly.
 
 #include <chrono>
 #include <memory>
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -79,6 +82,93 @@ inline std::vector<Touch> touches(const tarvo::sim::SimBus& bus, uint32_t begin,
         }
     }
     return out;
+}
+
+inline std::string hex(uint64_t value) {
+    std::ostringstream text;
+    text << std::hex << value;
+    return text.str();
+}
+
+// One answer of a mailbox: the dwords it presents, whether it sets Error
+// beside them or keeps Ready set after them, and what the system names as
+// wrong with it (empty for a well-formed answer).
+struct Answer {
+    const char* name;
+    std::vector<uint32_t> dwords;  // none: the mailbox does not answer
+    bool error = false;
+    bool stuck = false;
+    std::string fault;
+};
+
+// What a responder of `box` hands back for `answer`, with the Error or the
+// stuck Ready that goes with it armed.
+inline std::vector<uint32_t> present(tarvo::sim::DoeMailbox& box, const Answer& answer) {
+    box.error_with_response(answer.error);
+    box.keep_ready(answer.stuck);
+    return answer.dwords;
+}
+
+// Discovery on `box`: index 0 lists DOE Discovery and leads to index 1,
+// which gets `answer`; index 2 lists CXL Compliance, the last entry.
+inline void answer_discovery_index_1(tarvo::sim::DoeMailbox& box, const Answer& answer) {
+    box.set_responder(0x0001, 0, [&box, answer](const std::vector<uint32_t>& request) {
+        switch (request.at(2) & 0xFF) {
+            case 0:
+                return std::vector<uint32_t>{0x00000001, 3, 0x01000001};
+            case 1:
+                return present(box, answer);
+            default:
+                return std::vector<uint32_t>{0x00000001, 3, 0x00001E98};
+        }
+    });
+}
+
+// Answers to Discovery index 1 that list CXL Table Access and lead to index
+// 2, the first one well-formed, each other one malformed in its own way.
+inline const std::vector<Answer>& discovery_answers() {
+    static const std::vector<Answer> answers = {
+        {"well-formed", {0x00000001, 3, 0x02021E98}, false, false, ""},
+        {"header only", {0x00000001, 3}, false, false, "length field 3 dwords, 2 dwords presented"},
+        {"length field longer than the dwords presented",
+         {0x00000001, 4, 0x02021E98},
+         false,
+         false,
+         "length field 4 dwords, 3 dwords presented"},
+        {"length field shorter than the dwords presented",
+         {0x00000001, 3, 0x02021E98, 0},
+         false,
+         false,
+         "length field 3 dwords, 4 dwords presented"},
+        {"Error beside a valid response", {0x00000001, 3, 0x02021E98}, true, false, "Error set"},
+        {"Ready never clears",
+         {0x00000001, 3, 0x02021E98},
+         false,
+         true,
+         "Ready still set after 262144 dwords"},
+        {"header of another object",
+         {0x00021E98, 3, 0x02021E98},
+         false,
+         false,
+         "header vendor 0x1e98 type 0x2, not DOE Discovery"},
+        {"Discovery object of four dwords",
+         {0x00000001, 4, 0x02021E98, 0},
+         false,
+         false,
+         "length field 4 dwords, a Discovery response has 3"},
+    };
+    return answers;
+}
+
+// The transport's warning when a mailbox at `cap` keeps Ready set.
+inline std::string stuck_warning(uint32_t cap) {
+    return "DOE Mailbox[" + hex(cap) + "] still has data after 262144 dwords; reading stopped.";
+}
+
+// The Discovery walk's warning for a malformed answer.
+inline std::string malformed_discovery(uint32_t cap, unsigned index, const std::string& fault) {
+    return "DOE Discovery of the mailbox at 0x" + hex(cap) + " stops at index 0x" + hex(index) +
+           ", its response is malformed: " + fault + ".";
 }
 
 }  // namespace doetest

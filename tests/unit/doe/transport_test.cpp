@@ -142,7 +142,8 @@ TEST_F(DOETransport, BusyMailboxIsPolledOnceASecond) {
 TEST_F(DOETransport, MailboxThatStaysBusyIsLeftAfterTenPolls) {
     mailbox->stay_busy(DoeMailbox::kForever);
     DiscoveryTransport transport;
-    const auto rsp = transport.exchange_object(target, kCap, core::DOEDiscovery::dress_request(0));
+    const auto reply = transport.exchange(target, kCap, core::DOEDiscovery::dress_request(0));
+    const auto& rsp = reply.response;
 
     EXPECT_EQ(mailbox->status_reads(), 10u);
     EXPECT_EQ(sim.sleeps.waits(), std::vector<milliseconds>(9, kSecond));
@@ -152,6 +153,8 @@ TEST_F(DOETransport, MailboxThatStaysBusyIsLeftAfterTenPolls) {
     const std::vector<LogCapture::Record> warnings = {
         {warning, "DOE Mailbox[200] is still busy after 10 polls; the object was not submitted."}};
     EXPECT_EQ(at_least(sim.log, warning), warnings);
+    EXPECT_EQ(reply.receipt.dwords, 0u);
+    EXPECT_EQ(reply.receipt.faults(), "no dwords presented");
 }
 
 TEST_F(DOETransport, EveryPresentedDwordIsTakenAndTheRecordKeepsItsOwnSize) {
@@ -210,12 +213,73 @@ TEST_F(DOETransport, ResponseIsStoredUpToTheLengthItsHeaderGives) {
 TEST_F(DOETransport, MailboxThatKeepsReadyIsReadAtMostTwoToTheEighteenDwords) {
     mailbox->keep_ready();
     DiscoveryTransport transport;
-    const auto rsp = transport.exchange_object(target, kCap, core::DOEDiscovery::dress_request(0));
+    const auto reply = transport.exchange(target, kCap, core::DOEDiscovery::dress_request(0));
+    const auto& rsp = reply.response;
     EXPECT_EQ(mailbox->acknowledged(), 262144u);
+    EXPECT_TRUE(reply.receipt.ready_stuck);
+    EXPECT_EQ(reply.receipt.length_field, 3u);
+    EXPECT_FALSE(reply.receipt.well_formed());
+    EXPECT_EQ(reply.receipt.faults(), "Ready still set after 262144 dwords");
     EXPECT_EQ(dwords_of(rsp.protocol(), 3), (std::vector<uint32_t>{1, 3, 0x01000001}));
     const std::vector<LogCapture::Record> warnings = {
         {warning, "DOE Mailbox[200] still has data after 262144 dwords; reading stopped."}};
     EXPECT_EQ(at_least(sim.log, warning), warnings);
+}
+
+// What the receipt says of each way the mailbox presents a response; the
+// record holds what was presented, zero filled, whatever the receipt says.
+TEST_F(DOETransport, ReceiptTellsAWellFormedResponseFromAMalformedOne) {
+    struct Case {
+        Answer answer;
+        bool never_ready;
+        size_t dwords;
+        uint32_t length_field;
+    };
+    const uint32_t entry = 0x00021E98;
+    const Case cases[] = {
+        {{"well-formed", {0x1, 3, entry}, false, false, ""}, false, 3, 3},
+        {{"header only", {0x1, 3}, false, false, "length field 3 dwords, 2 dwords presented"},
+         false, 2, 3},
+        {{"length field longer", {0x1, 5, entry}, false, false,
+          "length field 5 dwords, 3 dwords presented"},
+         false, 3, 5},
+        {{"length field shorter", {0x1, 3, entry, 7, 8}, false, false,
+          "length field 3 dwords, 5 dwords presented"},
+         false, 5, 3},
+        {{"length field 0, for 2^18 dwords", {0x1, 0, entry}, false, false,
+          "length field 262144 dwords, 3 dwords presented"},
+         false, 3, 0},
+        {{"one dword", {0x1}, false, false, "1 dword presented, a header has 2"}, false, 1, 0},
+        {{"Error beside a valid response", {0x1, 3, entry}, true, false, "Error set"}, false, 3, 3},
+        {{"Error beside a header", {0x1, 3}, true, false,
+          "length field 3 dwords, 2 dwords presented; Error set"},
+         false, 2, 3},
+        {{"Ready never comes", {0x1, 3, entry}, false, false, "no dwords presented"}, true, 0, 0},
+        {{"no answer, which sets Error", {}, false, false, "no dwords presented; Error set"},
+         false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer.name);
+        mailbox.reset();
+        mailbox = std::make_unique<DoeMailbox>(*sim.bus, kFn, kCap);
+        DoeMailbox& box = *mailbox;
+        const Answer answer = c.answer;
+        box.set_responder(0x0001, 0,
+                          [&box, answer](const std::vector<uint32_t>&) { return present(box, answer); });
+        box.never_ready(c.never_ready);
+        DiscoveryTransport transport;
+        const auto reply = transport.exchange(target, kCap, core::DOEDiscovery::dress_request(0));
+
+        EXPECT_EQ(reply.receipt.dwords, c.dwords);
+        EXPECT_EQ(reply.receipt.length_field, c.length_field);
+        EXPECT_EQ(reply.receipt.error, c.answer.error || c.answer.dwords.empty());
+        EXPECT_FALSE(reply.receipt.ready_stuck);
+        EXPECT_EQ(reply.receipt.well_formed(), c.answer.fault.empty());
+        EXPECT_EQ(reply.receipt.faults(), c.answer.fault);
+        std::vector<uint32_t> presented = c.never_ready ? std::vector<uint32_t>{} : c.answer.dwords;
+        presented.resize(3, 0);
+        EXPECT_EQ(dwords_of(reply.response.protocol(), 3), presented);
+    }
 }
 
 TEST_F(DOETransport, FunctionThatCannotBeReachedGivesAZeroRecord) {
