@@ -7,7 +7,7 @@
 #include <boost/algorithm/string/split.hpp>
 #include <boost/algorithm/string/trim.hpp>
 
-#include "api/console.hpp"
+#include "common/console.hpp"
 
 namespace tarvo {
 

@@ -3,7 +3,7 @@
 #include <exception>
 #include <utility>
 
-#include "api/console.hpp"
+#include "common/console.hpp"
 #include "core/reporter/testreport_csvgen.hpp"
 #include "core/reporter/testreport_htmlgen.hpp"
 

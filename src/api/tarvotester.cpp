@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "api/catalogue.hpp"
-#include "api/console.hpp"
+#include "common/console.hpp"
 
 namespace tarvo {
 

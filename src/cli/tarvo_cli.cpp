@@ -4,7 +4,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "api/console.hpp"
 #include "api/tarvodirectory.hpp"
 #include "api/tarvotester.hpp"
 #include "api/tarvoutility.hpp"
@@ -17,6 +16,7 @@
 #include "cli/help_text.hpp"
 #include "cli/testcase_table.hpp"
 #include "cli/utility.hpp"
+#include "common/console.hpp"
 #include "services/servicebuilder.hpp"
 
 namespace po = boost::program_options;

@@ -17,6 +17,12 @@
 #                    guest, on PATH (repeatable)
 #   --file SRC:DEST  also copy the host file SRC to DEST in the guest
 #                    (repeatable)
+#   --modules        also put the kernel's CXL drivers (cxl_acpi, cxl_pci,
+#                    cxl_mem) and the modules they depend on into the guest,
+#                    from the same kernel package; a guest script loads them
+#                    with load_cxl_modules (tests/e2e/guest/lib.sh)
+#   --iomem MODE     the kernel argument iomem=MODE: relaxed (default) lets
+#                    /dev/mem map regions that a driver holds, strict does not
 #   --no-setup       never apt-get or download; fail when something is missing
 #   --quiet          do not echo the guest console at the end
 #
@@ -26,15 +32,19 @@
 # set up, booted, or did not finish in time.
 #
 # The guest: the Debian cloud kernel (unpacked from its package with dpkg -x,
-# never installed), a busybox-static initramfs, no kernel modules (so no CXL
-# driver binds the device), kernel arguments console=ttyS0 iomem=relaxed.
-# QEMU runs with TCG only: no KVM is needed.
+# never installed), a busybox-static initramfs, no kernel module loaded unless
+# the guest script loads the CXL drivers that --modules brings (so by default
+# no CXL driver binds the device), kernel arguments console=ttyS0
+# iomem=relaxed (or the --iomem mode). QEMU runs with TCG only: no KVM is
+# needed.
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
 BUILD=""; SCRIPT=""; OUT=""; CACHE=${TARVO_E2E_CACHE:-}; TIMEOUT=400; SETUP=1; QUIET=0
-EXTRA_BINS=(); EXTRA_FILES=()
+EXTRA_BINS=(); EXTRA_FILES=(); MODULES=0; IOMEM=relaxed
 KERNEL_META=linux-image-cloud-amd64
+# The kernel's CXL drivers, as a host with a CXL memory device loads them.
+CXL_MODULES="cxl_acpi cxl_pci cxl_mem"
 
 die() { echo "qemu_run: $*" >&2; exit 125; }
 note() { echo "qemu_run: $*" >&2; }
@@ -49,6 +59,8 @@ while [ $# -gt 0 ]; do
     --timeout) TIMEOUT=$2; shift 2 ;;
     --bin) EXTRA_BINS+=("$2"); shift 2 ;;
     --file) EXTRA_FILES+=("$2"); shift 2 ;;
+    --modules) MODULES=1; shift ;;
+    --iomem) IOMEM=$2; shift 2 ;;
     --no-setup) SETUP=0; shift ;;
     --quiet) QUIET=1; shift ;;
     -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
@@ -60,6 +72,7 @@ done
 [ -x "$BUILD/bin/tarvo" ] || die "no program at $BUILD/bin/tarvo (build first)"
 [ -f "$SCRIPT" ] || die "no guest script $SCRIPT"
 [[ $TIMEOUT =~ ^[0-9]+$ ]] || die "--timeout takes seconds"
+[[ $IOMEM =~ ^(relaxed|strict)$ ]] || die "--iomem takes relaxed or strict"
 OUT=${OUT:-$BUILD/e2e/out}
 CACHE=${CACHE:-$BUILD/e2e-cache}
 mkdir -p "$OUT" "$CACHE" || die "cannot create $OUT or $CACHE"
@@ -93,21 +106,75 @@ kernel_package() {
         awk '/Depends: linux-image-[0-9]/ {print $2; exit}'
 }
 
+# modinfo_field KO FIELD: one field of a module's .modinfo section (the
+# section is NUL-separated "field=value" strings).
+modinfo_field() {
+    tr '\0' '\n' < "$1" | sed -n "s/^$2=//p" | head -n 1
+}
+
+# keep_modules UNPACKED KDIR: copies the modules of CXL_MODULES and,
+# before each, the modules it needs (its "depends" and its "softdep pre:"
+# entries, less those built into the kernel) into KDIR/modules, and lists
+# their file names in load order in KDIR/modules/load-order. The package
+# carries no modules.dep: the dependencies come from each module's own
+# .modinfo.
+keep_modules() {
+    local tree dest=$2/modules
+    tree=$(ls -d "$1"/lib/modules/*/ 2>/dev/null | head -n 1)
+    [ -n "$tree" ] || die "the kernel package holds no modules"
+    mkdir -p "$dest"
+    : > "$dest/load-order.tmp"
+    local -A state=()
+    add_module() {   # add_module NAME [DEPTH]
+        local name=${1//-/_} depth=${2:-0} ko dep
+        case "${state[$name]:-}" in
+        done) return 0 ;;
+        busy) die "module $name depends on itself" ;;
+        esac
+        [ "$depth" -lt 16 ] || die "module dependencies of $name nest too deep"
+        if grep -Eq "/${name//_/[-_]}\.ko(\.[a-z]+)?\$" "$tree/modules.builtin" 2>/dev/null; then
+            state[$name]=done
+            return 0
+        fi
+        ko=$(find "$tree/kernel" -name "${name}.ko" -o -name "${name//_/-}.ko" | head -n 1)
+        [ -n "$ko" ] || die "no module $name in the kernel package"
+        state[$name]=busy
+        for dep in $(modinfo_field "$ko" depends | tr ',' ' ') \
+                   $(modinfo_field "$ko" softdep | sed -n 's/.*pre: *\([^:]*\)\( post:.*\)\{0,1\}$/\1/p'); do
+            add_module "$dep" $((depth + 1))
+        done
+        cp "$ko" "$dest/"
+        basename "$ko" >> "$dest/load-order.tmp"
+        state[$name]=done
+    }
+    local m
+    for m in $CXL_MODULES; do add_module "$m"; done
+    echo "$CXL_MODULES" > "$dest/wanted"
+    mv "$dest/load-order.tmp" "$dest/load-order"
+}
+
+# The cache holds the kernel image and the modules of CXL_MODULES; a cache
+# made before a change of that list is made again from the package.
+kernel_cached() {
+    [ -s "$1/vmlinuz" ] && [ -s "$1/modules/load-order" ] &&
+        [ "$(cat "$1/modules/wanted" 2>/dev/null)" = "$CXL_MODULES" ]
+}
+
 setup_kernel() {
     local kdir=$CACHE/kernel
-    [ -s "$kdir/vmlinuz" ] && return 0
-    [ $SETUP = 1 ] || die "no kernel in $kdir (run without --no-setup)"
+    kernel_cached "$kdir" && return 0
     local pkg
     pkg=$(kernel_package)
-    if [ -z "$pkg" ]; then
+    if [ -z "$pkg" ] && [ $SETUP = 1 ]; then
         as_root apt-get update -qq >&2 || true
         pkg=$(kernel_package)
     fi
     [ -n "$pkg" ] || die "cannot tell which kernel package $KERNEL_META depends on"
-    note "fetching $pkg (apt-get download; unpacked with dpkg -x, nothing is installed)"
     local debs=$CACHE/debs
     mkdir -p "$debs"
     if ! ls "$debs/${pkg}"_*.deb >/dev/null 2>&1; then
+        [ $SETUP = 1 ] || die "no kernel package in $debs (run without --no-setup)"
+        note "fetching $pkg (apt-get download; unpacked with dpkg -x, nothing is installed)"
         (cd "$debs" && apt-get -qq -o APT::Sandbox::User=root download "$pkg" >&2) ||
             die "apt-get download $pkg failed"
     fi
@@ -117,9 +184,10 @@ setup_kernel() {
     rm -rf "$x" "$kdir"
     mkdir -p "$x" "$kdir"
     dpkg -x "$deb" "$x" || die "dpkg -x $deb failed"
-    # Only the kernel image is kept: the guest loads no module.
+    # Only the kernel image and the CXL drivers are kept.
     cp "$x"/boot/vmlinuz-* "$kdir/vmlinuz.tmp"
     basename "$deb" .deb > "$kdir/PACKAGE"
+    keep_modules "$x" "$kdir"
     mv "$kdir/vmlinuz.tmp" "$kdir/vmlinuz"
     rm -rf "$x"
 }
@@ -195,6 +263,10 @@ if [ -e /usr/share/misc/pci.ids ]; then
     cp -L /usr/share/misc/pci.ids "$ROOT/usr/share/misc/"
 fi
 for b in "${EXTRA_BINS[@]}"; do add_program "$b"; done
+if [ $MODULES = 1 ]; then
+    mkdir -p "$ROOT/harness/modules"
+    cp "$CACHE/kernel/modules/"*.ko "$CACHE/kernel/modules/load-order" "$ROOT/harness/modules/"
+fi
 for f in "${EXTRA_FILES[@]}"; do
     [ -f "${f%%:*}" ] || die "--file ${f%%:*}: no such file"
     mkdir -p "$ROOT$(dirname "${f#*:}")"
@@ -221,7 +293,7 @@ QEMU=(qemu-system-x86_64
     -nodefaults -display none -monitor none -no-reboot
     -serial "file:$CONSOLE" -serial "file:$DATA"
     -kernel "$CACHE/kernel/vmlinuz" -initrd "$INITRD"
-    -append "console=ttyS0 iomem=relaxed panic=-1 quiet"
+    -append "console=ttyS0 iomem=$IOMEM panic=-1 quiet"
     -object memory-backend-ram,id=cxl-mem0,size=256M
     -object memory-backend-ram,id=cxl-lsa0,size=256M
     -device pxb-cxl,bus_nr=12,bus=pcie.0,id=cxl.0

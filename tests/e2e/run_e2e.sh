@@ -13,7 +13,14 @@
 #   - the interactive session (devices --list, devices --sut, run -f, report)
 #     and the one-shot run -a end with status 0; devices lists 0d:00.0 and not
 #     the root port; the CSV report shows, for every test, the state that
-#     tests/e2e/expected.tsv gives; the JSON logs parse; the HTML report exists.
+#     tests/e2e/expected.tsv gives; the JSON logs parse; the HTML report exists;
+#   - with the kernel's CXL drivers then loaded in the same guest (iomem=relaxed):
+#     cxl_pci holds 0d:00.0 and cxl_mem a memory device before and after
+#     run -f, which ends with status 0 and the verdicts of expected.tsv, the
+#     kernel logs no new warning or error during the run, and configuration
+#     space is kept as above;
+#   - in a second boot with iomem=strict and the drivers bound, run -f ends
+#     with status 0 and says once, in red, why /dev/mem refused the registers.
 # Each step runs only when this tarvo offers it; a step it does not offer yet
 # prints "e2e: <step> not yet supported by this tarvo, skipped".
 # Everything the guest sent back stays in OUT (default BUILD_DIR/e2e/out).
@@ -50,19 +57,32 @@ fail() { echo "e2e: FAIL: $*"; failures=$((failures + 1)); }
 ok() { echo "e2e: ok: $*"; }
 skipped() { echo "e2e: $1 not yet supported by this tarvo, skipped"; }
 
+# The boot with iomem=strict keeps its results apart, in OUT/strict.
+STRICT=$OUT/strict
 if [ $JUDGE_ONLY = 0 ]; then
     echo "e2e: booting the guest (TCG), results in $OUT"
+    rm -rf "$STRICT"
     bash "$HERE/qemu_run.sh" --build "$BUILD" --script "$HERE/guest/e2e.sh" --out "$OUT" \
-        --quiet "${HARNESS_OPTS[@]}"
+        --modules --quiet "${HARNESS_OPTS[@]}"
     grc=$?
     if [ $grc -ne 0 ]; then
         echo "e2e: FAIL: the guest run did not complete (status $grc)"
         [ -f "$OUT/output.txt" ] && tail -n 40 "$OUT/output.txt"
         exit 1
     fi
+    echo "e2e: booting the guest again with iomem=strict, results in $STRICT"
+    bash "$HERE/qemu_run.sh" --build "$BUILD" --script "$HERE/guest/e2e-strict.sh" \
+        --out "$STRICT" --modules --iomem strict --quiet "${HARNESS_OPTS[@]}"
+    grc=$?
+    if [ $grc -ne 0 ]; then
+        echo "e2e: FAIL: the guest run with iomem=strict did not complete (status $grc)"
+        [ -f "$STRICT/output.txt" ] && tail -n 40 "$STRICT/output.txt"
+        failures=$((failures + 1))
+    fi
 fi
 R=$OUT/results
 sed 's/^/e2e: /' "$OUT/timing.txt"
+[ -f "$STRICT/timing.txt" ] && sed 's/^/e2e: iomem=strict: /' "$STRICT/timing.txt"
 
 # The console output of one tarvo run, without the prompts, so that every
 # answer starts its own line.
@@ -142,8 +162,10 @@ allowed_bytes() {
     done < <(grep -v '^#' "$ALLOW" | awk -F'\t' 'NF >= 3 {print $1 "\x1f" $2 "\x1f" $3 "\x1f" $4}')
 }
 
-compare_config() {   # compare_config FUNCTION TAG
-    local before=$R/pci/config-before-$1.txt after=$R/pci/config-$2-$1.txt
+# compare_config FUNCTION TAG [BEFORE_TAG]: the dump TAG against the one
+# taken before the runs (or the dump BEFORE_TAG).
+compare_config() {
+    local before=$R/pci/config-${3:-before}-$1.txt after=$R/pci/config-$2-$1.txt
     if [ ! -f "$after" ]; then
         # The guest takes the last dump whatever this tarvo offers, the
         # others only after the runs it could make.
@@ -303,6 +325,84 @@ if ! capable run; then
 else
     check_run oneshot "the one-shot run -a --report"
     [ -n "$CSV" ] && check_states "$CSV" subset "$R/oneshot/all-text.txt"
+fi
+
+# ------------------------------------------ the kernel's CXL drivers bound
+# modules_loaded NAME WHAT: every module the guest loaded for run NAME loaded.
+modules_loaded() {
+    local f=$R/$1/modules.txt
+    if [ -s "$f" ] && ! grep -qv '\.ko 0$' "$f"; then
+        ok "$2: the kernel's CXL drivers loaded ($(awk '{printf "%s%s", sep, $1; sep=", "}' "$f"))"
+    else
+        fail "$2: the kernel's CXL drivers did not all load: $(tr '\n' ' ' < "$f" 2>/dev/null)"
+    fi
+}
+# drivers_hold NAME WHEN WHAT: cxl_pci holds 0d:00.0 and cxl_mem a memory
+# device WHEN (before, after) run NAME.
+drivers_hold() {
+    local f=$R/$1/driver-$2.txt
+    if grep -qx "$TYPE3 cxl_pci" "$f" 2>/dev/null && grep -Eqx 'mem[0-9]+ cxl_mem' "$f"; then
+        ok "$3: cxl_pci holds 0d:00.0 and cxl_mem a memory device $2 the run"
+    else
+        fail "$3: cxl_pci should hold 0d:00.0 and cxl_mem a memory device $2 the run, found: $(tr '\n' ' ' < "$f" 2>/dev/null)"
+    fi
+}
+# kernel_quiet NAME WHAT: the kernel logged no warning or error (level 4 or
+# more urgent) during run NAME: the lines the log gained meanwhile.
+kernel_quiet() {
+    local before=$R/$1/dmesg-before.txt after=$R/$1/dmesg-after.txt logged
+    if [ ! -f "$before" ] || [ ! -f "$after" ]; then
+        fail "$2: no kernel log read around the run"
+        return
+    fi
+    logged=$(tail -n +$(($(wc -l < "$before") + 1)) "$after" |
+             awk 'match($0, /^<[0-9]+>/) && substr($0, 2, RLENGTH - 2) % 8 <= 4')
+    if [ -z "$logged" ]; then
+        ok "$2: the kernel logged no warning or error during the run"
+    else
+        fail "$2: the kernel logged during the run: $(echo "$logged" | head -n 5 | tr '\n' ' ')"
+    fi
+}
+
+if ! capable run; then
+    skipped "run -f with the CXL drivers bound"
+else
+    what="run -f with the CXL drivers bound (iomem=relaxed)"
+    modules_loaded driver "$what"
+    drivers_hold driver before "$what"
+    check_run driver "$what"
+    [ -n "$CSV" ] && check_states "$CSV" full "$R/driver/all-text.txt"
+    drivers_hold driver after "$what"
+    kernel_quiet driver "$what"
+    for f in "$TYPE3" "$ROOTPORT"; do
+        if [ -f "$R/pci/config-driver-after-$f.txt" ]; then
+            compare_config "$f" driver-after driver-before
+        else
+            fail "${f#0000:}: no configuration space read after $what"
+        fi
+    done
+
+    R=$STRICT/results
+    what="run -f with the CXL drivers bound and iomem=strict"
+    if [ ! -f "$R/strict/rc" ]; then
+        fail "$what: it did not run"
+    else
+        modules_loaded strict "$what"
+        drivers_hold strict before "$what"
+        check_run strict "$what"
+        drivers_hold strict after "$what"
+        # The refusal is explained once, in red, whatever number of reads
+        # /dev/mem refused.
+        refused=$(grep -c "ReadMMIO mmap failed" "$R/strict/console.txt")
+        told=$(grep -c $'^\e\\[31m/dev/mem refused physical address 0x[0-9a-f]*: .* iomem=relaxed .*\e\\[0m$' \
+               "$R/strict/console.txt")
+        if [ "$refused" -gt 0 ] && [ "$told" -eq 1 ]; then
+            ok "$what: /dev/mem refused $refused reads, and the red line saying why appears once"
+        else
+            fail "$what: /dev/mem refused $refused reads, and the red line saying why appears $told times (once expected)"
+        fi
+    fi
+    R=$OUT/results
 fi
 
 if [ $failures -gt 0 ]; then

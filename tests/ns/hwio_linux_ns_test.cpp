@@ -2,6 +2,11 @@
 // system paths in a private mount namespace.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <iostream>
 #include <memory>
 
 #include "core/io/hwio/hwio_linux.hpp"
@@ -144,14 +149,81 @@ TEST_F(HwioLinuxNs, MemoryThroughDevMem) {
     EXPECT_EQ(fake->read_memory(0xFE600010, 5), (std::vector<uint8_t>{0, 1, 2, 3, 0}));
 }
 
-TEST_F(HwioLinuxNs, WithoutDevMemOnlyTheReadSaysSo) {
-    fake->set_memory_device(false);
-    mount();
-    unsigned char buf[4] = {};
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(io.ReadMMIO(buf, 0x1000, 4), 0);
-    EXPECT_EQ(io.WriteMMIO(buf, 0x1000, 4), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ReadMMIO mmap failed\n");
+// What body printed on standard output and how many of its accesses
+// succeeded, run in a child process: the explanation of a refused /dev/mem is
+// printed once per process, so each case needs a process of its own.
+struct ChildRun {
+    std::string out;
+    int succeeded;
+};
+ChildRun in_child(const std::function<int()>& body) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        ADD_FAILURE() << "pipe";
+        return {"", -1};
+    }
+    std::cout.flush();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        const int succeeded = body();
+        std::cout.flush();
+        _exit(succeeded);
+    }
+    close(fds[1]);
+    std::string out;
+    char chunk[512];
+    ssize_t n;
+    while ((n = read(fds[0], chunk, sizeof(chunk))) > 0) out.append(chunk, static_cast<size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+std::string explanation(const std::string& address, const std::string& reason) {
+    return "\x1b[31m/dev/mem refused physical address " + address + ": " + reason +
+           ". The device may be sound: the host keeps /dev/mem from all but root, and from the"
+           " registers that a kernel driver holds unless booted with iomem=relaxed. Run as root,"
+           " and boot with the kernel argument iomem=relaxed or unbind the device's driver (such"
+           " as cxl_pci) for the run.\x1b[0m\n";
+}
+
+// A /dev/mem that cannot be opened, or one that refuses the mapping as a
+// kernel does for the registers a driver holds: each read prints the fixed
+// line, and the first refusal of the process, read or write, also says which
+// address was refused, why, and what to do.
+TEST_F(HwioLinuxNs, RefusedDevMemIsExplainedOncePerProcess) {
+    using Kind = tarvo::sim::FakeSysfs::MemoryDevice;
+    const std::string fixed = "ReadMMIO mmap failed\n";
+    const struct {
+        Kind kind;
+        const char* reason;
+    } cases[] = {
+        {Kind::kAbsent, "No such file or directory"},
+        {Kind::kRefusesMaps, "No such device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        fake->unmount();
+        fake->set_memory_device(c.kind);
+        mount();
+        unsigned char buf[8] = {};
+        const ChildRun reads = in_child([&] {
+            return io.ReadMMIO(buf, 0xFE801000, 4) + io.WriteMMIO(buf, 0xFE801004, 4) +
+                   io.ReadMMIO(buf, 0xFEA00010, 8);
+        });
+        EXPECT_EQ(reads.succeeded, 0);
+        EXPECT_EQ(reads.out,
+                  fixed + explanation("0x00000000fe801000", c.reason) + fixed);
+        const ChildRun write_first = in_child([&] {
+            return io.WritePhysMem(buf, 0x2000, 8) + io.ReadPhysMem(buf, 0x2000, 8);
+        });
+        EXPECT_EQ(write_first.succeeded, 0);
+        EXPECT_EQ(write_first.out, explanation("0x0000000000002000", c.reason) + fixed);
+    }
 }
 
 TEST_F(HwioLinuxNs, AcpiTablesBySignature) {

@@ -90,4 +90,32 @@ TEST_F(RunNs, WithoutACxlDeviceNothingRuns) {
     EXPECT_EQ(r.out.find("START"), std::string::npos) << r.out;
 }
 
+// A host that keeps /dev/mem from the device's registers: the memory-mapped
+// tests end as before, and the program says once why.
+TEST_F(RunNs, RefusedRegistersAreExplainedOnceAndTheVerdictsStay) {
+    fake->unmount();
+    fake->set_memory_device(FakeSysfs::MemoryDevice::kRefusesMaps);
+    ASSERT_EQ(fake->mount(), "");
+    const CommandResult r =
+        session("devices --set 0d:00.0\nrun -t 2/MMR/1\nrun -t 2/MMR/12\nexit\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(": failed - Unable to read Component registers for CXL cache and mem.\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find(": failed - Unable to read CXL Device Capabilities Array Register.\n"),
+              std::string::npos)
+        << r.out;
+    const std::regex fixed("ReadMMIO mmap failed\n");
+    EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), fixed),
+                            std::sregex_iterator()),
+              2)
+        << r.out;
+    const std::regex red("\x1b\\[31m/dev/mem refused physical address 0x[0-9a-f]{16}: No such device\\. "
+                         "[^\n]* iomem=relaxed [^\n]*\x1b\\[0m\n");
+    EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), red),
+                            std::sregex_iterator()),
+              1)
+        << r.out;
+}
+
 }  // namespace

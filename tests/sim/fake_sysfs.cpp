@@ -404,14 +404,23 @@ std::string FakeSysfs::mount_dev() {
         }
         closedir(dir);
     }
+    std::string why;
+    if (m_mem_device != MemoryDevice::kAbsent) {
+        const std::string source =
+            m_mem_device == MemoryDevice::kFile ? m_root + "/mem" : old_path + "/null";
+        struct stat st;
+        if (m_mem_device == MemoryDevice::kRefusesMaps &&
+            (stat(source.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))) {
+            why = "no character device /dev/null to refuse the maps";
+        } else if (!touch("/dev/mem")) {
+            why = errno_text("creating /dev/mem");
+        } else if (::mount(source.c_str(), "/dev/mem", nullptr, MS_BIND, nullptr) != 0) {
+            why = errno_text("bind " + source + " on /dev/mem");
+        }
+    }
     close(old_dev);
-    if (m_mem_device) {
-        if (!touch("/dev/mem")) {
-            return errno_text("creating /dev/mem");
-        }
-        if (::mount((m_root + "/mem").c_str(), "/dev/mem", nullptr, MS_BIND, nullptr) != 0) {
-            return errno_text("bind the fake memory on /dev/mem");
-        }
+    if (!why.empty()) {
+        return why;
     }
     if (m_doe_device && !touch("/dev/doe0")) {
         return errno_text("creating /dev/doe0");

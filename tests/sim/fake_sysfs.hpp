@@ -92,8 +92,11 @@ public:
     void set_memory_size(uint64_t bytes);
     void write_memory(uint64_t addr, const std::vector<uint8_t>& data);
     std::vector<uint8_t> read_memory(uint64_t addr, size_t len) const;
-    // Whether /dev/mem is there at all (it is unless set).
-    void set_memory_device(bool present) { m_mem_device = present; }
+    // What stands at /dev/mem: the sparse file (unless set), nothing, or the
+    // real /dev/null, a character device that refuses every mapping as a
+    // kernel refuses the regions that a driver holds.
+    enum class MemoryDevice { kFile, kAbsent, kRefusesMaps };
+    void set_memory_device(MemoryDevice kind) { m_mem_device = kind; }
     // A regular file as /dev/doe0 (so its ioctl fails), or none.
     void set_doe_device(bool present) { m_doe_device = present; }
 
@@ -117,7 +120,7 @@ private:
 
     std::string m_root;
     uint64_t m_memory_size = uint64_t{4} << 30;
-    bool m_mem_device = true;
+    MemoryDevice m_mem_device = MemoryDevice::kFile;
     bool m_doe_device = false;
     std::vector<std::string> m_mounts;  // targets, in mount order
     std::map<uint32_t, std::string> m_dirs;

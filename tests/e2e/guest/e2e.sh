@@ -2,23 +2,11 @@
 # Guest side of the end-to-end test (busybox sh, run as root by the guest's
 # init). Records what the guest sees of the CXL functions, probes which
 # commands this tarvo offers, drives an interactive session and a one-shot
-# run, and leaves every output, log and report under $RESULTS for the host
-# to judge (tests/e2e/run_e2e.sh). The script itself judges nothing.
+# run, then loads the kernel's CXL drivers and runs run -f again with the
+# device bound to them, and leaves every output, log and report under
+# $RESULTS for the host to judge (tests/e2e/run_e2e.sh). The script itself
+# judges nothing.
 . /harness/lib.sh
-FUNCTIONS="0000:0c:00.0 0000:0d:00.0"
-
-# config_dump TAG: the configuration space of every CXL function, one hex
-# byte per field as od prints it, read from sysfs by the guest's own tools.
-config_dump() {
-    mkdir -p "$R/pci"
-    for f in $FUNCTIONS; do
-        if [ -r "/sys/bus/pci/devices/$f/config" ]; then
-            od -An -tx1 -v "/sys/bus/pci/devices/$f/config" > "$R/pci/config-$1-$f.txt"
-            lspci -vvv -s "$f" > "$R/pci/lspci-$1-$f.txt" 2>&1
-        fi
-    done
-}
-
 mkdir -p "$R/pci"
 ls /sys/bus/pci/devices > "$R/pci/functions.txt"
 lspci -n > "$R/pci/lspci-n.txt" 2>&1
@@ -54,4 +42,12 @@ if cap run; then
 fi
 
 config_dump after
+
+# The same device held by the kernel's CXL drivers, as on a host where they
+# load by themselves (when qemu_run.sh --modules brought them).
+if cap run && [ -s /harness/modules/load-order ]; then
+    echo "e2e guest: with the CXL drivers bound: tarvo run -f --report"
+    driver_bound_run driver 150 run -f --report
+    cat "$R/driver/modules.txt" "$R/driver/driver-before.txt" "$R/driver/console.txt"
+fi
 exit 0

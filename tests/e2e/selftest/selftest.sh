@@ -4,9 +4,9 @@
 #
 #   selftest.sh BUILD_DIR
 #
-# Boots the guest once with a stand-in tarvo (fake-tarvo) that behaves like a
-# complete one and whose reports match the expected table, and checks that
-# the harness passes it. Then it spoils copies of those results, one fault
+# Runs the end-to-end test (both its boots) with a stand-in tarvo (fake-tarvo)
+# that behaves like a complete one and whose reports match the expected
+# table, and checks that the harness passes it. Then it spoils copies of those results, one fault
 # each, and checks that judging them fails with the message that names it.
 set -uo pipefail
 
@@ -28,7 +28,10 @@ if bash "$E2E/run_e2e.sh" "$WORK/build" --out "$WORK/good" > "$WORK/good.txt" 2>
     grep -q 'e2e: FAIL' "$WORK/good.txt" && { echo "selftest: FAIL lines in a passing run"; failures=$((failures + 1)); }
     for step in "interactive session ended with status 0" "devices --list lists the Type 3 device" \
                 "devices --sut shows d:0.0" "all 53 tests have their expected state" \
-                "parses as JSON" "HTML report report/index.html exists" "one-shot run -a --report ended with status 0"; do
+                "parses as JSON" "HTML report report/index.html exists" "one-shot run -a --report ended with status 0" \
+                "(iomem=relaxed): cxl_pci holds 0d:00.0 and cxl_mem a memory device after the run" \
+                "(iomem=relaxed): the kernel logged no warning or error" "0d:00.0: configuration space driver-after" \
+                "iomem=strict ended with status 0" "the red line saying why appears once"; do
         grep -qF "$step" "$WORK/good.txt" ||
             { echo "selftest: the passing run did not check: $step"; failures=$((failures + 1)); }
     done
@@ -38,8 +41,10 @@ else
     exit 1
 fi
 
-rm -f "$WORK/good/initramfs.cpio.gz" "$WORK/good/data.log"   # not judged; spares copying
+rm -f "$WORK/good"/{,strict/}{initramfs.cpio.gz,data.log}   # not judged; spares copying
 session=$WORK/case/results/session
+driver=$WORK/case/results/driver
+strict=$WORK/case/strict/results/strict
 csv() { ls "$session"/work/report_*.csv; }
 config_byte() {   # config_byte TAG FUNCTION OFFSET VALUE: changes one byte of a dump
     local f=$WORK/case/results/pci/config-$1-$2.txt
@@ -66,6 +71,13 @@ cases=(
     "root port listed|sed -i 's/\[d:0.0\] Unknown/[c:0.0] Unknown vendor - CXL Device\n[d:0.0] Unknown/' \"\$session/console.txt\"|devices --list should list exactly d:0.0"
     "session status|echo 1 > \"\$session/rc\"|the interactive session ended with status 1"
     "version|echo 'tarvo version 2.0.7' > \"\$WORK/case/results/version/console.txt\"|tarvo --version: status 0"
+    "driver unbound by the run|sed -i 's/ cxl_pci\$/ none/' \"\$driver/driver-after.txt\"|cxl_pci should hold 0d:00.0 and cxl_mem a memory device after the run, found: 0000:0d:00.0 none"
+    "kernel warning during the run|echo '<4>[   30.1] cxl_pci 0000:0d:00.0: lost' >> \"\$driver/dmesg-after.txt\"|the kernel logged during the run: <4>[   30.1] cxl_pci"
+    "kernel notice during the run (allowed)|echo '<5>[   30.1] cxl_pci 0000:0d:00.0: fine' >> \"\$driver/dmesg-after.txt\"|"
+    "driver run changed a register|config_byte driver-after 0000:0d:00.0 0x118 ff|0d:00.0: configuration byte 0x118 was 0x06 before the run, 0xff driver-after"
+    "driver run verdict|sed -i 's/,2\/MMR\/1,passed/,2\/MMR\/1,failed/' \"\$(ls \"\$driver\"/work/report_*.csv)\"|test 2/MMR/1: expected passed, actual failed"
+    "red line twice|printf '\\033[31m/dev/mem refused physical address 0x2000: Operation not permitted. Boot with iomem=relaxed or unbind the driver.\\033[0m\\n' >> \"\$strict/console.txt\"|the red line saying why appears 2 times"
+    "no strict run|rm \"\$strict/rc\"|iomem=strict: it did not run"
 )
 for c in "${cases[@]}"; do
     IFS='|' read -r name fault want <<< "$c"

@@ -6,10 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+
+#include "common/console.hpp"
+#include "common/utility.hpp"
 
 namespace tarvo {
 namespace core {
@@ -94,6 +99,23 @@ void move_one(volatile unsigned char* device, unsigned char* host, bool to_devic
     }
 }
 
+// A kernel that keeps /dev/mem from the regions a driver holds (iomem=strict,
+// the default of a strict-devmem kernel) refuses every register of a device
+// that cxl_pci has bound, and the tests then fail on a sound device. The
+// first refusal in a process says so; the later ones would only repeat it.
+void explain_refusal(uint64_t addr, int error) {
+    static std::atomic<bool> told{false};
+    if (told.exchange(true)) {
+        return;
+    }
+    say_in_red(std::string(kDevMem) + " refused physical address " + to_hexstr(addr) + ": " +
+               std::strerror(error) +
+               ". The device may be sound: the host keeps /dev/mem from all but root, and"
+               " from the registers that a kernel driver holds unless booted with"
+               " iomem=relaxed. Run as root, and boot with the kernel argument iomem=relaxed"
+               " or unbind the device's driver (such as cxl_pci) for the run.");
+}
+
 // Maps the pages of /dev/mem that hold [addr, addr + len) and moves the bytes
 // with accesses of the widths split_mmio_access gives.
 int map_and_move(unsigned char* buf, uint64_t addr, int len, bool to_device) {
@@ -109,14 +131,17 @@ int map_and_move(unsigned char* buf, uint64_t addr, int len, bool to_device) {
     const int prot = to_device ? (PROT_READ | PROT_WRITE) : PROT_READ;
 
     const int fd = open(kDevMem, O_RDWR);
+    int error = errno;
     void* map = MAP_FAILED;
     if (fd >= 0) {
         map = mmap(nullptr, map_len, prot, MAP_SHARED, fd, static_cast<off_t>(addr - in_page));
+        error = errno;
     }
     if (map == MAP_FAILED) {
         if (!to_device) {
             std::cout << "ReadMMIO mmap failed" << std::endl;
         }
+        explain_refusal(addr, error);
         if (fd >= 0) {
             close(fd);
         }

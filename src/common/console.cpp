@@ -1,4 +1,4 @@
-#include "api/console.hpp"
+#include "common/console.hpp"
 
 #include <iostream>
 
