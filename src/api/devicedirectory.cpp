@@ -1,7 +1,8 @@
 #include "api/devicedirectory.hpp"
 
-#include <iostream>
+#include <sstream>
 
+#include "common/console.hpp"
 #include "core/devices/device_enumerator.hpp"
 
 namespace tarvo {
@@ -56,10 +57,9 @@ bool TarvoDeviceServices::set_sut(SBDF address) {
     const bool device_held = m_device_pool->set_sut(address.sbdf()) == 1;
     const bool target_held = m_target_pool->set_sut(address.sbdf()) == 1;
     if (!device_held || !target_held) {
-        const auto flags = std::cout.flags();
-        std::cout << "No CXL device at " << address << "; the device under test is unchanged."
-                  << std::endl;
-        std::cout.flags(flags);
+        std::ostringstream line;
+        line << "No CXL device at " << address << "; the device under test is unchanged.";
+        say_in_red(line.str());
         return false;
     }
     return true;

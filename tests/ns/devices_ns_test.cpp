@@ -120,7 +120,8 @@ TEST_F(DevicesNs, SelectAndHelp) {
     const size_t first = session.out.find("CXL device found at: d:0.0");
     ASSERT_NE(first, std::string::npos) << session.out;
     EXPECT_EQ(session.out.find("CXL device found at", first + 1), std::string::npos);
-    EXPECT_NE(session.out.find("No CXL device at c:0.0; the device under test is unchanged.\n"),
+    EXPECT_NE(session.out.find(
+                  "\x1b[31mNo CXL device at c:0.0; the device under test is unchanged.\x1b[0m\n"),
               std::string::npos)
         << session.out;
     EXPECT_NE(session.out.find("d:0.0  Current CXL Device\n"), std::string::npos) << session.out;

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "api/console.hpp"
+#include "common/console.hpp"
 #include "common/sbdf.hpp"
 #include "core/devices/deviceinfo.hpp"
 

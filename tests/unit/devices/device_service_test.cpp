@@ -66,7 +66,7 @@ TEST_F(DeviceServiceTest, UnknownAddressKeepsTheSelection) {
     testing::internal::CaptureStdout();
     EXPECT_FALSE(service.set_sut(SBDF(0, 0x0c, 0, 0)));
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "No CXL device at c:0.0; the device under test is unchanged.\n");
+              "\x1b[31mNo CXL device at c:0.0; the device under test is unchanged.\x1b[0m\n");
     EXPECT_EQ(service.current_sut().sbdf.sbdf(), 0x0D00u);
     EXPECT_FALSE(std::cout.flags() & std::ios_base::hex);
 }
