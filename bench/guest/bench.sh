@@ -1,7 +1,7 @@
 #!/bin/sh
-# Guest side of the benchmark (busybox sh): times lspci -vvv and, as far as
-# this tarvo offers them, tarvo devices --list and tarvo run -f on the Type 3
-# device, and leaves the measurements under $RESULTS for bench/run_bench.sh.
+# Guest side of the benchmark (busybox sh): times lspci -vvv, tarvo --version
+# and, as far as this tarvo offers them, tarvo devices --list and tarvo run -f
+# on the Type 3 device, and leaves the measurements under $RESULTS for bench/run_bench.sh.
 # Elapsed times come from busybox time -v (10 ms steps, so short commands are
 # repeated); run -f is measured with the sleep meter preloaded.
 . /harness/lib.sh
@@ -17,6 +17,8 @@ timed() {
 }
 
 timed lspci-all $REPEAT "lspci -vvv"
+# The floor of a process start: no logging, catalogue or devices.
+timed tarvo-version $REPEAT "$T/bin/tarvo --version"
 timed lspci-cxl $REPEAT "lspci -vvv -s 0c:00.0; lspci -vvv -s 0d:00.0"
 
 probe_capabilities

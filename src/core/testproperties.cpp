@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 #include <utility>
 
@@ -123,6 +124,20 @@ void sort_natural(std::vector<types::TestData>& v) {
     });
 }
 
+// Boost.PropertyTree's JSON reader run straight over the bytes of text: the
+// parser, tree and errors of read_json on a stream, without a stream-buffer
+// call for every character (the catalogue is read at every start).
+pt::ptree parse_json(const std::string& text) {
+    namespace jp = pt::json_parser::detail;
+    jp::standard_callbacks<pt::ptree> callbacks;
+    jp::encoding<char> encoding;
+    const char* first = text.data();
+    jp::read_json_internal(first, first + text.size(), encoding, callbacks, std::string());
+    pt::ptree root;
+    root.swap(callbacks.output());
+    return root;
+}
+
 std::string read_file(const std::string& path) {
     std::error_code ec;
     auto status = std::filesystem::status(path, ec);
@@ -156,9 +171,7 @@ TestProperties::TestProperties(std::string json_data) : m_views(core::count) {
     if (json_data.empty()) {
         throw pt::json_parser_error("the text is empty", "", 0);
     }
-    pt::ptree root;
-    std::istringstream in(json_data);
-    pt::read_json(in, root);
+    pt::ptree root = parse_json(json_data);
     if (root.empty() && !root.data().empty()) {
         throw pt::json_parser_error("the top-level value is not an object", "", 1);
     }
@@ -178,11 +191,20 @@ TestProperties::TestProperties(std::string json_data) : m_views(core::count) {
     // Equivalent entries of a view come in natural order, then key order,
     // so every listing is the same on every run.
     sort_natural(entries);
+    // Each view is sorted as positions into entries and then copied once, so
+    // that no entry is moved about while it is sorted.
+    std::vector<size_t> positions(entries.size());
     for (uint32_t o = 0; o < core::count; ++o) {
+        std::iota(positions.begin(), positions.end(), size_t{0});
+        with_ordering(static_cast<core::SortFilterOptions>(o), [&](auto order) {
+            std::stable_sort(positions.begin(), positions.end(),
+                             [&](size_t a, size_t b) { return order(entries[a], entries[b]); });
+        });
         auto& view = m_views[o];
-        view = entries;
-        with_ordering(static_cast<core::SortFilterOptions>(o),
-                      [&view](auto order) { std::stable_sort(view.begin(), view.end(), order); });
+        view.reserve(entries.size());
+        for (const size_t at : positions) {
+            view.push_back(entries[at]);
+        }
     }
 }
 

@@ -3,7 +3,11 @@
 // and the memory device 0d:00.0 behind it.
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <cstdio>
 #include <iostream>
@@ -154,6 +158,47 @@ TEST_F(DevicesNs, NoCxlDeviceAtAll) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, "\x1b[31mNo CXL device was found.\x1b[0m\n");
     }
+}
+
+// The folder of functions lists the functions 00:01.0 and 3a:00.0 beside
+// entries whose names are no function of segment 0 (another segment, a
+// malformed name, a device or function number out of range, upper case),
+// each holding a CXL function's configuration: only the two are read, listed
+// and recorded, in address order. Without the folder nothing is found.
+TEST(DevicesNsListing, OnlyTheSegmentZeroFunctionsListedAreRead) {
+    TARVO_ENTER_MOUNT_NAMESPACE();
+    FakeSysfs fake;
+    const ConfigSpace cxl = ConfigBuilder()
+                                .ids(0x8086, 0x0d93)
+                                .pcie_cap(PCIE_EP)
+                                .dvsec(PCIE_DVSEC_FOR_CXL_DEV, 1, 0x38)
+                                .build();
+    fake.add_function(SBDF(0, 0x3a, 0, 0), cxl);
+    fake.add_function(SBDF(0, 0, 1, 0), cxl);
+    for (const char* name :
+         {"pci_bus", "0001:00:02.0", "0000:3a:00", "0000:00:20.0", "0000:00:01.8", "0000:3A:00.1"}) {
+        fake.add_entry(name, cxl);
+    }
+    ASSERT_EQ(fake.mount(), "");
+    ScopedWorkDir work;
+    const std::vector<std::string> list{TARVO_BINARY, "--testcasefile",
+                                        TARVO_SOURCE_DIR "/etc/testcases.json", "devices",
+                                        "--list"};
+    const CommandResult found = run_command(list, work.path());
+    EXPECT_EQ(found.status, 0) << found.err;
+    const std::regex record(R"(\[[0-9:]+\]\[[^\]]*INFO[^\]]*\]:\t)");
+    EXPECT_EQ(std::regex_replace(found.out, record, "<record>"),
+              "<record>CXL device found at: 0:1.0\n\n"
+              "<record>CXL device found at: 3a:0.0\n\n"
+              "[0:1.0] Unknown vendor - CXL Device\n"
+              "[3a:0.0] Unknown vendor - CXL Device\n"
+              "0:1.0  Current CXL Device\n\n");
+
+    ASSERT_EQ(mount("tmpfs", "/sys/bus/pci", "tmpfs", 0, nullptr), 0) << std::strerror(errno);
+    const CommandResult none = run_command(list, work.path());
+    umount2("/sys/bus/pci", MNT_DETACH);
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out, "No CXL device was found.\n");
 }
 
 }  // namespace

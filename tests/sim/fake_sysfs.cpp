@@ -240,15 +240,23 @@ void FakeSysfs::add_function(SBDF sbdf, const ConfigSpace& space, std::optional<
         std::snprintf(bus_dir, sizeof(bus_dir), "pci%04x:%02x", sbdf.seg(), sbdf.bus());
         dir = m_root + "/sys/devices/" + bus_dir + "/" + name_of(sbdf);
     }
+    place(dir, name_of(sbdf), space);
+    m_dirs[sbdf.sbdf()] = dir;
+}
+
+void FakeSysfs::add_entry(const std::string& name, const ConfigSpace& space) {
+    place(m_root + "/sys/devices/other/" + name, name, space);
+}
+
+void FakeSysfs::place(const std::string& dir, const std::string& name, const ConfigSpace& space) {
     fs::create_directories(dir);
     write_file(dir + "/config", space.bytes());
     write_file(dir + "/remove", {});
     write_file(dir + "/rescan", {});
-    const std::string link = m_root + "/sys/bus_pci_devices/" + name_of(sbdf);
+    const std::string link = m_root + "/sys/bus_pci_devices/" + name;
     std::error_code ec;
     fs::remove(link, ec);
     fs::create_directory_symlink(dir, link);
-    m_dirs[sbdf.sbdf()] = dir;
 }
 
 void add_qemu_port_and_device(FakeSysfs& fake) {

@@ -83,6 +83,9 @@ public:
     // its bridge; without one it lies below "pci<seg>:<bus>", which has no
     // "rescan".
     void add_function(SBDF sbdf, const ConfigSpace& space, std::optional<SBDF> parent = {});
+    // A directory with "config" listed in the folder of functions under any
+    // name (one that names no function of segment 0, say).
+    void add_entry(const std::string& name, const ConfigSpace& space);
     // An entry whose path cannot be resolved (a symbolic link to itself), as
     // an odd sysfs entry may be.
     void add_broken_entry(SBDF sbdf);
@@ -114,6 +117,8 @@ public:
     static std::string read_text(const std::string& path);
 
 private:
+    // Fills dir as a function's directory and lists it under name.
+    void place(const std::string& dir, const std::string& name, const ConfigSpace& space);
     std::string bind(const std::string& source, const std::string& target);
     std::string prepare_target(const std::string& target, bool directory);
     std::string mount_dev();

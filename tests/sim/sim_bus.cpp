@@ -72,6 +72,15 @@ void SimBus::set_file(const std::string& name, std::vector<uint8_t> data) {
     m_files[name] = std::move(data);
 }
 
+std::vector<SBDF> SimBus::functions() const {
+    std::vector<SBDF> out;
+    for (const auto& entry : m_functions) {
+        const uint32_t packed = entry.first;
+        out.emplace_back(packed >> 16, (packed >> 8) & 0xFF, (packed >> 3) & 0x1F, packed & 7);
+    }
+    return out;
+}
+
 HookId SimBus::on_config_read(SBDF sbdf, uint32_t begin, uint32_t end, ConfigHook hook) {
     m_config_hooks.push_back({m_next_hook, sbdf, begin, end, false, std::move(hook)});
     return m_next_hook++;

@@ -127,6 +127,7 @@ public:
     // stay valid until the function is replaced.
     ConfigSpace& add_function(SBDF sbdf, ConfigSpace space = ConfigSpace());
     ConfigSpace& config(SBDF sbdf);  // std::out_of_range when absent
+    std::vector<SBDF> functions() const;  // ascending by address
 
     // Memory ranges; overlapping ranges raise std::invalid_argument. An
     // access must lie wholly inside one range, else it fails.

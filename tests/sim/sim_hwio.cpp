@@ -1,5 +1,9 @@
 #include "sim/sim_hwio.hpp"
 
+#include <utility>
+
+#include "sim/fake_sysfs.hpp"
+
 namespace tarvo {
 namespace sim {
 namespace {
@@ -60,19 +64,45 @@ int SimHwio::ReadDOE(unsigned char* buf, int len) { return m_bus->doe_read(buf, 
 
 int SimHwio::WriteDOE(unsigned char* buf, int len) { return m_bus->doe_write(buf, len) ? 1 : 0; }
 
-ScopedHwioFactory::ScopedHwioFactory(std::shared_ptr<SimBus> bus)
-    : ScopedHwioFactory(core::HWIOCreator::Factory(
-          [bus]() -> std::unique_ptr<core::hwio> { return std::make_unique<SimHwio>(bus); })) {}
+ScopedHwioFactory::ScopedHwioFactory(std::shared_ptr<SimBus> bus,
+                                     std::vector<std::string> also_listed)
+    : ScopedHwioFactory(core::HWIOCreator::Factory([bus]() -> std::unique_ptr<core::hwio> {
+                            return std::make_unique<SimHwio>(bus);
+                        }),
+                        bus, std::move(also_listed)) {}
 
-ScopedHwioFactory::ScopedHwioFactory(core::HWIOCreator::Factory factory) {
+ScopedHwioFactory::ScopedHwioFactory(core::HWIOCreator::Factory factory,
+                                     std::vector<std::string> also_listed)
+    : ScopedHwioFactory(std::move(factory), nullptr, std::move(also_listed)) {}
+
+ScopedHwioFactory::ScopedHwioFactory(core::HWIOCreator::Factory factory,
+                                     std::shared_ptr<SimBus> bus,
+                                     std::vector<std::string> also_listed) {
     auto created = m_created;
-    m_previous = core::HWIOCreator::set_factory([created, factory]() {
+    m_previous = core::HWIOCreator::set_factory([created, factory = std::move(factory)]() {
         ++*created;
         return factory();
     });
+    auto listings = m_listings;
+    m_previous_lister = core::HWIOCreator::set_lister(
+        [listings, bus, also_listed = std::move(also_listed)](
+            const core::HWIOCreator::EntrySink& entry) {
+            ++*listings;
+            if (bus) {
+                for (const SBDF& function : bus->functions()) {
+                    entry(FakeSysfs::name_of(function).c_str());
+                }
+            }
+            for (const std::string& name : also_listed) {
+                entry(name.c_str());
+            }
+        });
 }
 
-ScopedHwioFactory::~ScopedHwioFactory() { core::HWIOCreator::set_factory(std::move(m_previous)); }
+ScopedHwioFactory::~ScopedHwioFactory() {
+    core::HWIOCreator::set_lister(std::move(m_previous_lister));
+    core::HWIOCreator::set_factory(std::move(m_previous));
+}
 
 }  // namespace sim
 }  // namespace tarvo

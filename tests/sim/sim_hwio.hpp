@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/io/hwio/hwio.hpp"
 #include "core/io/hwio/hwio_creator.hpp"
@@ -39,22 +41,34 @@ private:
 };
 
 // While alive, core::HWIOCreator::create_hwio makes SimHwio handles over bus
-// (or what the given factory makes); the factory in place before comes back
+// (or what the given factory makes) and the folder of PCI functions lists the
+// bus's functions as sysfs names them ("0000:0d:00.0"), at the time of each
+// listing, then also_listed (names a real folder may hold beside them); with
+// a factory it lists also_listed only. What was in place before comes back
 // when it ends.
 class ScopedHwioFactory {
 public:
-    explicit ScopedHwioFactory(std::shared_ptr<SimBus> bus);
-    explicit ScopedHwioFactory(core::HWIOCreator::Factory factory);
+    explicit ScopedHwioFactory(std::shared_ptr<SimBus> bus,
+                               std::vector<std::string> also_listed = {});
+    explicit ScopedHwioFactory(core::HWIOCreator::Factory factory,
+                               std::vector<std::string> also_listed = {});
     ~ScopedHwioFactory();
     ScopedHwioFactory(const ScopedHwioFactory&) = delete;
     ScopedHwioFactory& operator=(const ScopedHwioFactory&) = delete;
 
     // How many objects create_hwio has made so far.
     unsigned created() const { return *m_created; }
+    // How many listings of the folder have been made so far.
+    unsigned listings() const { return *m_listings; }
 
 private:
+    ScopedHwioFactory(core::HWIOCreator::Factory factory, std::shared_ptr<SimBus> bus,
+                      std::vector<std::string> also_listed);
+
     std::shared_ptr<unsigned> m_created = std::make_shared<unsigned>(0);
+    std::shared_ptr<unsigned> m_listings = std::make_shared<unsigned>(0);
     core::HWIOCreator::Factory m_previous;
+    core::HWIOCreator::Lister m_previous_lister;
 };
 
 }  // namespace sim

@@ -21,9 +21,9 @@ public:
     virtual ~DeviceEnumerator() = default;
 };
 
-// Probes every function of PCI segment 0 through its configuration space and
-// keeps those that carry the PCIe DVSEC for CXL Devices or the Test
-// Capability DVSEC, in ascending address order.
+// Reads the configuration space of every function of PCI segment 0 that the
+// folder of PCI functions lists and keeps those that carry the PCIe DVSEC for
+// CXL Devices or the Test Capability DVSEC, in ascending address order.
 class LinuxPCIEDeviceEnumerator : public DeviceEnumerator {
 public:
     LinuxPCIEDeviceEnumerator();
@@ -34,8 +34,8 @@ public:
     std::vector<TargetInformation> list_of_targets() override;
 
 private:
-    // Calls present(seg, bus, dev, fun, vendor_id) for every function of
-    // segment 0 that answers with a vendor ID other than 0xFFFF.
+    // Calls present(seg, bus, dev, fun, vendor_id) for every listed function
+    // of segment 0 that answers with a vendor ID other than 0xFFFF.
     using ProbeSink = std::function<void(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t)>;
     static void scan(const ProbeSink& present);
 

@@ -159,6 +159,105 @@ TEST_F(MixedSystemTest, PoolsHoldTheFunctionsAndTheSelection) {
     EXPECT_EQ(targets.sut().sbdf().sbdf(), 0x4000u);
 }
 
+sim::ConfigSpace cxl_function() {
+    return sim::ConfigBuilder()
+        .ids(0x8086, 0x0d93)
+        .pcie_cap(PCIE_EP)
+        .dvsec(PCIE_DVSEC_FOR_CXL_DEV, 1, 0x38)
+        .build();
+}
+
+// The folder lists the functions at 00:01.0 and 3a:00.0 (out of order, one
+// twice) among names that are no segment-0 function. Each ignored name has a
+// CXL function at the address a careless reading of it would give, which the
+// scan must never touch.
+TEST_F(EnumerationTest, VisitsOnlyTheListedFunctionsInAddressOrder) {
+    struct Ignored {
+        const char* name;
+        SBDF misread;
+    };
+    const Ignored ignored[] = {
+        {"0001:00:02.0", SBDF(0, 0, 2, 0)},      // another segment
+        {"0000:00:03", SBDF(0, 0, 3, 0)},        // no function
+        {"0000:00:04.0.old", SBDF(0, 0, 4, 0)},  // trailing text
+        {"0000:00:0b.0 ", SBDF(0, 0, 0xb, 0)},   // trailing blank
+        {"0000:0:07.0", SBDF(0, 0, 7, 0)},       // short bus
+        {"0000:00:0A.0", SBDF(0, 0, 0xa, 0)},    // upper case
+        {"0000:00:05.8", SBDF(0, 0, 6, 0)},      // function 8 packs as 00:06.0
+        {"0000:00:20.0", SBDF(0, 1, 0, 0)},      // device 32 packs as 01:00.0
+        {"00000:00:08.0", SBDF(0, 0, 8, 0)},     // five-digit segment
+    };
+    std::vector<std::string> listing{".", "..", "pci0000:00", "", "0000:3a:00.0", "0000:00:01.0",
+                                     "0000:3a:00.0",
+                                     // listed, but the read at offset 0 fails / no function
+                                     "0000:00:0c.0", "0000:00:0d.0"};
+    for (const Ignored& i : ignored) {
+        bus->add_function(i.misread, cxl_function());
+        listing.push_back(i.name);
+    }
+    bus->add_function(SBDF(0, 0x3a, 0, 0), cxl_function());
+    bus->add_function(SBDF(0, 0, 1, 0), cxl_function());
+    bus->add_function(SBDF(0, 0, 0xc, 0), cxl_function());
+    bus->fail_at(sim::AccessKind::config_read, 0, SBDF(0, 0, 0xc, 0));
+    sim::ScopedHwioFactory listed(
+        [b = bus]() -> std::unique_ptr<core::hwio> { return std::make_unique<sim::SimHwio>(b); },
+        listing);
+
+    core::LinuxPCIEDeviceEnumerator enumerator;
+    LogCapture log;
+    const std::vector<uint32_t> expected{0x0008, 0x3A00};
+    EXPECT_EQ(addresses(enumerator.list_of_devices()), expected);
+    EXPECT_EQ(addresses(enumerator.list_of_targets()), expected);
+    EXPECT_EQ(log.records(), (std::vector<Record>{{info, "CXL device found at: 0:1.0\n\n"},
+                                                  {info, "CXL device found at: 3a:0.0\n\n"}}));
+    EXPECT_EQ(listed.listings(), 2u);
+    for (const sim::Access& a : bus->log()) {
+        for (const Ignored& i : ignored) {
+            EXPECT_NE(a.sbdf.sbdf(), i.misread.sbdf()) << "read for the name " << i.name;
+        }
+    }
+}
+
+// Reads of configuration space grow with the functions present, none is
+// made for an absent one: each scan costs one listing plus the same reads
+// per function, where probing every address cost 65,536 reads.
+TEST(EnumerationCost, GrowsWithTheFunctionsPresent) {
+    LogCapture quiet;
+    const std::vector<std::vector<SBDF>> systems{
+        {},
+        {SBDF(0, 0x0d, 0, 0)},
+        {SBDF(0, 0, 1, 0), SBDF(0, 0x0d, 0, 0), SBDF(0, 0xff, 0x1f, 7)},
+    };
+    std::vector<size_t> reads;
+    for (const auto& functions : systems) {
+        auto bus = std::make_shared<sim::SimBus>();
+        for (const SBDF& f : functions) bus->add_function(f, cxl_function());
+        sim::ScopedHwioFactory factory(bus);
+        core::LinuxPCIEDeviceEnumerator enumerator;
+        EXPECT_EQ(enumerator.list_of_devices().size(), functions.size());
+        EXPECT_EQ(enumerator.list_of_targets().size(), functions.size());
+        EXPECT_EQ(factory.listings(), 2u);
+        for (const sim::Access& a : bus->log()) {
+            EXPECT_TRUE(a.ok) << "read of an absent function " << a.sbdf.str();
+        }
+        reads.push_back(bus->log().size());
+    }
+    EXPECT_EQ(reads[0], 0u);
+    EXPECT_GT(reads[1], 0u);
+    EXPECT_EQ(reads[2], 3 * reads[1]);
+    EXPECT_LT(reads[2], 1000u);
+}
+
+// Nothing is kept from one scan to the next.
+TEST_F(EnumerationTest, EachScanListsTheFolderAnew) {
+    bus->add_function(SBDF(0, 0x3a, 0, 0), cxl_function());
+    core::LinuxPCIEDeviceEnumerator enumerator;
+    EXPECT_EQ(addresses(enumerator.list_of_devices()), std::vector<uint32_t>{0x3A00});
+    bus->add_function(SBDF(0, 0, 1, 0), cxl_function());
+    EXPECT_EQ(addresses(enumerator.list_of_targets()), (std::vector<uint32_t>{0x0008, 0x3A00}));
+    EXPECT_EQ(factory.listings(), 2u);
+}
+
 TEST_F(EnumerationTest, NoCxlFunctionGivesEmptyPools) {
     bus->add_function(SBDF(0, 0, 2, 0),
                       sim::ConfigBuilder().ids(0x8086, 0x1111).pcie_cap(PCIE_EP).build());

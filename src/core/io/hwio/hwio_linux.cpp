@@ -1,5 +1,6 @@
 #include "core/io/hwio/hwio_linux.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
@@ -12,6 +13,7 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
 #include "common/console.hpp"
 #include "common/utility.hpp"
@@ -29,8 +31,8 @@ const char* const kAcpiTables = "/sys/firmware/acpi/tables/";
 const char kPciDevices[] = "/sys/bus/pci/devices/";
 
 // An unreadable path counts as absent, so one odd entry cannot abort a scan.
-// A plain stat: the enumeration asks this 65,536 times per scan, and building
-// a std::filesystem path for each costs more than the system call itself.
+// A plain stat: every configuration access asks it, and building a
+// std::filesystem path for each costs more than the system call itself.
 bool path_exists(int dir, const char* path) {
     struct stat status;
     return ::fstatat(dir, path, &status, 0) == 0;
@@ -167,7 +169,7 @@ int map_and_move(unsigned char* buf, uint64_t addr, int len, bool to_device) {
 }  // namespace
 
 std::string hwio_linux::pci_filename(int seg, int bus, int dev, int fun) {
-    // Formatted by hand: the enumeration builds this name 65,536 times a scan.
+    // Formatted by hand: every configuration access builds this name.
     std::string path;
     path.reserve(48);
     path += kPciDevices;
@@ -182,6 +184,16 @@ std::string hwio_linux::pci_filename(int seg, int bus, int dev, int fun) {
     return path;
 }
 
+void hwio_linux::list_pci_functions(const std::function<void(const char*)>& entry) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(kPciDevices), ::closedir);
+    if (!folder) {
+        return;
+    }
+    while (const dirent* name = ::readdir(folder.get())) {
+        entry(name->d_name);
+    }
+}
+
 hwio_linux::~hwio_linux() {
     if (m_pci_devices >= 0) {
         close(m_pci_devices);
@@ -190,8 +202,8 @@ hwio_linux::~hwio_linux() {
 
 // A file below the folder of PCI functions is named relative to that folder,
 // opened once per object: the path walk to it costs more than the rest of a
-// probe, and the enumeration probes 65,536 functions. Any other file, or a
-// folder that cannot be opened, keeps its absolute name.
+// configuration access, and a capability walk makes dozens of them. Any other
+// file, or a folder that cannot be opened, keeps its absolute name.
 hwio_linux::Location hwio_linux::locate(const std::string& filename) {
     size_t prefix = sizeof(kPciDevices) - 1;
     if (filename.compare(0, prefix, kPciDevices) != 0) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/io/hwio/hwio.hpp"
@@ -47,6 +48,10 @@ public:
 
     // "/sys/bus/pci/devices/SSSS:BB:DD.F/config" of the function.
     static std::string pci_filename(int seg, int bus, int dev, int fun);
+    // Every name in "/sys/bus/pci/devices", passed to entry as one listing
+    // reads it ("." and ".." included); nothing when the folder cannot be
+    // opened.
+    static void list_pci_functions(const std::function<void(const char*)>& entry);
 
 private:
     // A file's name as the system calls take it: relative to dir.
