@@ -198,7 +198,7 @@ TEST(DevicesNsListing, OnlyTheSegmentZeroFunctionsListedAreRead) {
     const CommandResult none = run_command(list, work.path());
     umount2("/sys/bus/pci", MNT_DETACH);
     EXPECT_EQ(none.status, 0) << none.err;
-    EXPECT_EQ(none.out, "No CXL device was found.\n");
+    EXPECT_EQ(none.out, "\x1b[31mNo CXL device was found.\x1b[0m\n");
 }
 
 }  // namespace
