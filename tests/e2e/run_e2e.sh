@@ -57,28 +57,30 @@ fail() { echo "e2e: FAIL: $*"; failures=$((failures + 1)); }
 ok() { echo "e2e: ok: $*"; }
 skipped() { echo "e2e: $1 not yet supported by this tarvo, skipped"; }
 
+# boot_guest WHAT OUT SCRIPT [OPTION...]: boots the guest, with the kernel's
+# CXL drivers at hand, to run guest/SCRIPT with results in OUT; false, with
+# the end of its output shown, when the run did not complete.
+boot_guest() {
+    local what=$1 out=$2 script=$3 grc
+    shift 3
+    bash "$HERE/qemu_run.sh" --build "$BUILD" --script "$HERE/guest/$script" --out "$out" \
+        --modules "$@" --quiet "${HARNESS_OPTS[@]}"
+    grc=$?
+    [ $grc -eq 0 ] && return 0
+    echo "e2e: FAIL: the guest run$what did not complete (status $grc)"
+    [ -f "$out/output.txt" ] && tail -n 40 "$out/output.txt"
+    return 1
+}
+
 # The boot with iomem=strict keeps its results apart, in OUT/strict.
 STRICT=$OUT/strict
 if [ $JUDGE_ONLY = 0 ]; then
     echo "e2e: booting the guest (TCG), results in $OUT"
     rm -rf "$STRICT"
-    bash "$HERE/qemu_run.sh" --build "$BUILD" --script "$HERE/guest/e2e.sh" --out "$OUT" \
-        --modules --quiet "${HARNESS_OPTS[@]}"
-    grc=$?
-    if [ $grc -ne 0 ]; then
-        echo "e2e: FAIL: the guest run did not complete (status $grc)"
-        [ -f "$OUT/output.txt" ] && tail -n 40 "$OUT/output.txt"
-        exit 1
-    fi
+    boot_guest "" "$OUT" e2e.sh || exit 1
     echo "e2e: booting the guest again with iomem=strict, results in $STRICT"
-    bash "$HERE/qemu_run.sh" --build "$BUILD" --script "$HERE/guest/e2e-strict.sh" \
-        --out "$STRICT" --modules --iomem strict --quiet "${HARNESS_OPTS[@]}"
-    grc=$?
-    if [ $grc -ne 0 ]; then
-        echo "e2e: FAIL: the guest run with iomem=strict did not complete (status $grc)"
-        [ -f "$STRICT/output.txt" ] && tail -n 40 "$STRICT/output.txt"
+    boot_guest " with iomem=strict" "$STRICT" e2e-strict.sh --iomem strict ||
         failures=$((failures + 1))
-    fi
 fi
 R=$OUT/results
 sed 's/^/e2e: /' "$OUT/timing.txt"
