@@ -116,6 +116,10 @@ void DoeMailbox::on_status_read(const ConfigEvent& event) {
             --m_busy_reads;
         }
     }
+    if (m_error_reads > 0) {
+        event.space.set32(m_cap + kDoeStatus, event.space.get32(m_cap + kDoeStatus) | kDoeErrorBit);
+        --m_error_reads;
+    }
 }
 
 void DoeMailbox::on_write(const ConfigEvent& event) {
@@ -192,7 +196,7 @@ void DoeMailbox::present(ConfigSpace& space) {
     if (m_ready) {
         status |= kDoeReadyBit;
     }
-    if (m_error) {
+    if (m_error || (m_error_while_ready && m_ready)) {
         status |= kDoeErrorBit;
     }
     space.set32(m_cap + kDoeStatus, status);

@@ -17,8 +17,9 @@
 //   ... code under test exchanges objects; mailbox.requests() shows them ...
 //
 // Misbehaviours for the error paths: stay_busy, never_ready, keep_ready,
-// error_with_response, set_response_header, loop_discovery, set_responder
-// (which also gives answers cut short or overlong).
+// error_with_response, error_while_ready, error_at_status_reads,
+// set_response_header, loop_discovery, set_responder (which also gives
+// answers cut short or overlong).
 //
 // The mailbox installs its hooks on the bus in its constructor and removes
 // them in its destructor; the bus and the function must outlive it.
@@ -93,6 +94,12 @@ public:
     void keep_ready(bool on = true) { m_keep_ready = on; }
     // DOE Error is set as each response is presented, the response whole.
     void error_with_response(bool on = true) { m_error_with_response = on; }
+    // The next `reads` reads of the Status register show DOE Error, which
+    // then drops by itself.
+    void error_at_status_reads(unsigned reads) { m_error_reads = reads; }
+    // DOE Error shows only while Data Object Ready is set: it drops with
+    // Ready once the last response dword is taken.
+    void error_while_ready(bool on = true) { m_error_while_ready = on; }
     // Every response goes out with these two header dwords.
     void set_response_header(uint32_t dword0, uint32_t dword1);
     // The last Discovery entry leads to `index` instead of 0, so the chain
@@ -127,9 +134,11 @@ private:
     std::map<uint32_t, Responder> m_responders;  // by vendor | type << 16
 
     unsigned m_busy_reads = 0;
+    unsigned m_error_reads = 0;
     bool m_never_ready = false;
     bool m_keep_ready = false;
     bool m_error_with_response = false;
+    bool m_error_while_ready = false;
     bool m_override_header = false;
     uint32_t m_header[2] = {0, 0};
     int m_loop_to = -1;

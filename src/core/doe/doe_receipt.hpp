@@ -20,7 +20,8 @@ struct DOEReceipt {
     uint32_t length_field = 0;
     // Reading stopped at 2^18 dwords with Data Object Ready still set.
     bool ready_stuck = false;
-    // DOE Error in the last Status read of the exchange.
+    // DOE Error in any Status read of the exchange, the Busy checks before
+    // the request included.
     bool error = false;
 
     std::size_t object_dwords() const { return doe_object_dwords(length_field); }

@@ -45,23 +45,29 @@ public:
                            DataObject<REQ> request) override {
         unsigned polls = 0;
         Status status = read_status(target, doe_cap);
+        // A mailbox may show Error at any Status read and drop it by the
+        // next, so the receipt keeps every Error the exchange saw.
+        bool error = status.error;
         while (status.busy) {
             if (++polls >= max_busy_polls) {
                 BOOST_LOG_SEV(m_logger, warning)
                     << "DOE Mailbox[" << std::hex << doe_cap << "] is still busy after "
                     << std::dec << polls << " polls; the object was not submitted.";
                 DOEReceipt receipt;
-                receipt.error = status.error;
+                receipt.error = error;
                 return {record_from(nullptr), receipt};
             }
             BOOST_LOG_SEV(m_logger, debug_2) << "DOE is currently busy. Sleeping...";
             sleep_for(poll_interval);
             status = read_status(target, doe_cap);
+            error = error || status.error;
         }
         BOOST_LOG_SEV(m_logger, debug_2) << "DOE is available.";
         submit_object(target, doe_cap, std::move(request));
         finished_submission(target, doe_cap);
-        return take_object(target, doe_cap);
+        DOEReply<RSP> reply = take_object(target, doe_cap);
+        reply.receipt.error = reply.receipt.error || error;
+        return reply;
     }
 
     bool busy(TargetInformation& target, uint32_t doe_cap) override {
@@ -135,10 +141,10 @@ private:
         return {busy == 1, ready == 1, error == 1};
     }
 
-    // Waits once, then takes dwords while Data Object Ready is set. Dwords
-    // beyond the length in the response header are acknowledged and dropped;
-    // at most 2^18 dwords are taken, so a mailbox that keeps Ready set
-    // cannot hold the caller.
+    // Waits once, then takes dwords while Data Object Ready is set, noting
+    // DOE Error at any of its Status reads. Dwords beyond the length in the
+    // response header are acknowledged and dropped; at most 2^18 dwords are
+    // taken, so a mailbox that keeps Ready set cannot hold the caller.
     DOEReply<RSP> take_object(TargetInformation& target, uint32_t doe_cap) {
         auto buffer = std::make_unique<DOEImage>();
         DOEReceipt receipt;
@@ -146,7 +152,7 @@ private:
         sleep_for(poll_interval);
         for (;;) {
             const Status status = read_status(target, doe_cap);
-            receipt.error = status.error;
+            receipt.error = receipt.error || status.error;
             if (!status.ready) break;
             if (receipt.dwords == DOE_MAX_DWORDS) {
                 BOOST_LOG_SEV(m_logger, warning)

@@ -179,20 +179,28 @@ TEST_F(CdatAccess, AnythingButAValidZeroStatusResponseFails) {
 TEST_F(CdatAccess, MalformedAnswerFailsNamingTheMailboxAndTheFault) {
     const std::vector<uint32_t> entry = {0x00021E98, 4, 0xFFFF0000, 0x12345678};
     const doetest::Answer answers[] = {
-        {"header only", {0x00021E98, 4}, false, false, "length field 4 dwords, 2 dwords presented"},
+        {"header only",
+         {0x00021E98, 4},
+         doetest::ErrorBit::clear,
+         false,
+         "length field 4 dwords, 2 dwords presented"},
         {"length field longer than the dwords presented",
          {0x00021E98, 5, 0xFFFF0000, 0x12345678},
-         false,
+         doetest::ErrorBit::clear,
          false,
          "length field 5 dwords, 4 dwords presented"},
         {"length field shorter than the dwords presented",
          {0x00021E98, 3, 0xFFFF0000, 0x12345678},
-         false,
+         doetest::ErrorBit::clear,
          false,
          "length field 3 dwords, 4 dwords presented"},
-        {"Error beside a valid response", entry, true, false, "Error set"},
-        {"Ready never clears", entry, false, true, "Ready still set after 262144 dwords"},
-        {"no answer", {}, false, false, "no dwords presented; Error set"},
+        {"Error beside a valid response", entry, doetest::ErrorBit::with_response, false,
+         "Error set"},
+        {"Error only while the response is presented", entry, doetest::ErrorBit::while_ready, false,
+         "Error set"},
+        {"Ready never clears", entry, doetest::ErrorBit::clear, true,
+         "Ready still set after 262144 dwords"},
+        {"no answer", {}, doetest::ErrorBit::clear, false, "no dwords presented; Error set"},
     };
     for (const doetest::Answer& answer : answers) {
         SCOPED_TRACE(answer.name);
@@ -234,8 +242,11 @@ TEST_F(CdatAccess, NoWellFormedCxlTableAccessEntryFailsBeforeAnyExchange) {
          ""},
         {"table access listed in an answer with another object's header",
          [&another_header](sim::DoeMailbox& box) {
-             doetest::answer_discovery_index_1(
-                 box, {"", {0x00021E98, 3, 0x02021E98}, false, false, another_header});
+             doetest::answer_discovery_index_1(box, {"",
+                                                     {0x00021E98, 3, 0x02021E98},
+                                                     doetest::ErrorBit::clear,
+                                                     false,
+                                                     another_header});
          },
          another_header},
     };

@@ -155,7 +155,10 @@ TEST_F(DOEDiscoveryWalk, LookupTakesTheFirstMailboxOfTheCxlType) {
     boxes[0]->set_discovery({sim::kDoeDiscoveryProtocol, sim::kCxlTableAccessProtocol});
     EXPECT_EQ(lookup(2), std::make_pair(0, uint64_t{0x100}));
     // A CXL table access entry in a malformed answer names no mailbox.
-    answer_discovery_index_1(*boxes[0], {"header only", {0x00000001, 3}, false, false,
+    answer_discovery_index_1(*boxes[0], {"header only",
+                                         {0x00000001, 3},
+                                         ErrorBit::clear,
+                                         false,
                                          "length field 3 dwords, 2 dwords presented"});
     EXPECT_EQ(lookup(2), std::make_pair(0, uint64_t{0x200}));
     EXPECT_EQ(lookup(5, 0x77), std::make_pair(1, uint64_t{0x77}));

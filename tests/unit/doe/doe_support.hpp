@@ -90,13 +90,18 @@ inline std::string hex(uint64_t value) {
     return text.str();
 }
 
-// One answer of a mailbox: the dwords it presents, whether it sets Error
-// beside them or keeps Ready set after them, and what the system names as
+// How a mailbox shows DOE Error beside an answer: not at all, from the
+// response on, or only while it presents the response (Error drops with
+// Ready once the last dword is taken).
+enum class ErrorBit { clear, with_response, while_ready };
+
+// One answer of a mailbox: the dwords it presents, how it shows Error beside
+// them, whether it keeps Ready set after them, and what the system names as
 // wrong with it (empty for a well-formed answer).
 struct Answer {
     const char* name;
     std::vector<uint32_t> dwords;  // none: the mailbox does not answer
-    bool error = false;
+    ErrorBit error = ErrorBit::clear;
     bool stuck = false;
     std::string fault;
 };
@@ -104,7 +109,8 @@ struct Answer {
 // What a responder of `box` hands back for `answer`, with the Error or the
 // stuck Ready that goes with it armed.
 inline std::vector<uint32_t> present(tarvo::sim::DoeMailbox& box, const Answer& answer) {
-    box.error_with_response(answer.error);
+    box.error_with_response(answer.error == ErrorBit::with_response);
+    box.error_while_ready(answer.error == ErrorBit::while_ready);
     box.keep_ready(answer.stuck);
     return answer.dwords;
 }
@@ -128,32 +134,45 @@ inline void answer_discovery_index_1(tarvo::sim::DoeMailbox& box, const Answer& 
 // 2, the first one well-formed, each other one malformed in its own way.
 inline const std::vector<Answer>& discovery_answers() {
     static const std::vector<Answer> answers = {
-        {"well-formed", {0x00000001, 3, 0x02021E98}, false, false, ""},
-        {"header only", {0x00000001, 3}, false, false, "length field 3 dwords, 2 dwords presented"},
+        {"well-formed", {0x00000001, 3, 0x02021E98}, ErrorBit::clear, false, ""},
+        {"header only",
+         {0x00000001, 3},
+         ErrorBit::clear,
+         false,
+         "length field 3 dwords, 2 dwords presented"},
         {"length field longer than the dwords presented",
          {0x00000001, 4, 0x02021E98},
-         false,
+         ErrorBit::clear,
          false,
          "length field 4 dwords, 3 dwords presented"},
         {"length field shorter than the dwords presented",
          {0x00000001, 3, 0x02021E98, 0},
-         false,
+         ErrorBit::clear,
          false,
          "length field 3 dwords, 4 dwords presented"},
-        {"Error beside a valid response", {0x00000001, 3, 0x02021E98}, true, false, "Error set"},
+        {"Error beside a valid response",
+         {0x00000001, 3, 0x02021E98},
+         ErrorBit::with_response,
+         false,
+         "Error set"},
+        {"Error only while the response is presented",
+         {0x00000001, 3, 0x02021E98},
+         ErrorBit::while_ready,
+         false,
+         "Error set"},
         {"Ready never clears",
          {0x00000001, 3, 0x02021E98},
-         false,
+         ErrorBit::clear,
          true,
          "Ready still set after 262144 dwords"},
         {"header of another object",
          {0x00021E98, 3, 0x02021E98},
-         false,
+         ErrorBit::clear,
          false,
          "header vendor 0x1e98 type 0x2, not DOE Discovery"},
         {"Discovery object of four dwords",
          {0x00000001, 4, 0x02021E98, 0},
-         false,
+         ErrorBit::clear,
          false,
          "length field 4 dwords, a Discovery response has 3"},
     };

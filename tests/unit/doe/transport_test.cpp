@@ -157,6 +157,45 @@ TEST_F(DOETransport, MailboxThatStaysBusyIsLeftAfterTenPolls) {
     EXPECT_EQ(reply.receipt.faults(), "no dwords presented");
 }
 
+// DOE Error at a Busy check before the request counts, though the mailbox
+// drops it by itself and the Status read that ends the exchange shows it
+// clear.
+TEST_F(DOETransport, ErrorAtABusyCheckMarksTheReceipt) {
+    struct Case {
+        const char* name;
+        unsigned busy_polls;
+        unsigned error_reads;
+        size_t dwords;
+        std::string fault;
+    };
+    const Case cases[] = {
+        {"at the one check of an idle mailbox", 0, 1, 3, "Error set"},
+        {"at the first of two busy polls", 2, 1, 3, "Error set"},
+        {"at the poll that finds the mailbox free", 2, 3, 3, "Error set"},
+        {"at a poll of a mailbox that stays busy", DoeMailbox::kForever, 1, 0,
+         "no dwords presented; Error set"},
+    };
+    const uint32_t sts = kCap + sim::kDoeStatus;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        mailbox.reset();
+        mailbox = std::make_unique<DoeMailbox>(*sim.bus, kFn, kCap);
+        mailbox->stay_busy(c.busy_polls);
+        mailbox->error_at_status_reads(c.error_reads);
+        sim.bus->clear_log();
+        DiscoveryTransport transport;
+        const auto reply = transport.exchange(target, kCap, core::DOEDiscovery::dress_request(0));
+
+        EXPECT_EQ(reply.receipt.dwords, c.dwords);
+        EXPECT_TRUE(reply.receipt.error);
+        EXPECT_FALSE(reply.receipt.well_formed());
+        EXPECT_EQ(reply.receipt.faults(), c.fault);
+        const std::vector<Touch> reads = touches(*sim.bus, sts, sts + 4);
+        ASSERT_FALSE(reads.empty());
+        EXPECT_EQ(reads.back().value & sim::kDoeErrorBit, 0u);
+    }
+}
+
 TEST_F(DOETransport, EveryPresentedDwordIsTakenAndTheRecordKeepsItsOwnSize) {
     answer_discovery_with({0x00000001, 5, 0x00021E98, 0xAAAA5555, 0xBBBB6666});
     DiscoveryTransport transport;
@@ -237,25 +276,34 @@ TEST_F(DOETransport, ReceiptTellsAWellFormedResponseFromAMalformedOne) {
     };
     const uint32_t entry = 0x00021E98;
     const Case cases[] = {
-        {{"well-formed", {0x1, 3, entry}, false, false, ""}, false, 3, 3},
-        {{"header only", {0x1, 3}, false, false, "length field 3 dwords, 2 dwords presented"},
+        {{"well-formed", {0x1, 3, entry}, ErrorBit::clear, false, ""}, false, 3, 3},
+        {{"header only", {0x1, 3}, ErrorBit::clear, false,
+          "length field 3 dwords, 2 dwords presented"},
          false, 2, 3},
-        {{"length field longer", {0x1, 5, entry}, false, false,
+        {{"length field longer", {0x1, 5, entry}, ErrorBit::clear, false,
           "length field 5 dwords, 3 dwords presented"},
          false, 3, 5},
-        {{"length field shorter", {0x1, 3, entry, 7, 8}, false, false,
+        {{"length field shorter", {0x1, 3, entry, 7, 8}, ErrorBit::clear, false,
           "length field 3 dwords, 5 dwords presented"},
          false, 5, 3},
-        {{"length field 0, for 2^18 dwords", {0x1, 0, entry}, false, false,
+        {{"length field 0, for 2^18 dwords", {0x1, 0, entry}, ErrorBit::clear, false,
           "length field 262144 dwords, 3 dwords presented"},
          false, 3, 0},
-        {{"one dword", {0x1}, false, false, "1 dword presented, a header has 2"}, false, 1, 0},
-        {{"Error beside a valid response", {0x1, 3, entry}, true, false, "Error set"}, false, 3, 3},
-        {{"Error beside a header", {0x1, 3}, true, false,
+        {{"one dword", {0x1}, ErrorBit::clear, false, "1 dword presented, a header has 2"},
+         false, 1, 0},
+        {{"Error beside a valid response", {0x1, 3, entry}, ErrorBit::with_response, false,
+          "Error set"},
+         false, 3, 3},
+        {{"Error only while the response is presented", {0x1, 3, entry}, ErrorBit::while_ready,
+          false, "Error set"},
+         false, 3, 3},
+        {{"Error beside a header", {0x1, 3}, ErrorBit::with_response, false,
           "length field 3 dwords, 2 dwords presented; Error set"},
          false, 2, 3},
-        {{"Ready never comes", {0x1, 3, entry}, false, false, "no dwords presented"}, true, 0, 0},
-        {{"no answer, which sets Error", {}, false, false, "no dwords presented; Error set"},
+        {{"Ready never comes", {0x1, 3, entry}, ErrorBit::clear, false, "no dwords presented"},
+         true, 0, 0},
+        {{"no answer, which sets Error", {}, ErrorBit::clear, false,
+          "no dwords presented; Error set"},
          false, 0, 0},
     };
     for (const Case& c : cases) {
@@ -272,7 +320,8 @@ TEST_F(DOETransport, ReceiptTellsAWellFormedResponseFromAMalformedOne) {
 
         EXPECT_EQ(reply.receipt.dwords, c.dwords);
         EXPECT_EQ(reply.receipt.length_field, c.length_field);
-        EXPECT_EQ(reply.receipt.error, c.answer.error || c.answer.dwords.empty());
+        EXPECT_EQ(reply.receipt.error,
+                  c.answer.error != ErrorBit::clear || c.answer.dwords.empty());
         EXPECT_FALSE(reply.receipt.ready_stuck);
         EXPECT_EQ(reply.receipt.well_formed(), c.answer.fault.empty());
         EXPECT_EQ(reply.receipt.faults(), c.answer.fault);
