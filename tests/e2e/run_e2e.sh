@@ -19,6 +19,9 @@
 #     run -f, which ends with status 0 and the verdicts of expected.tsv, the
 #     kernel logs no new warning or error during the run, and configuration
 #     space is kept as above;
+#   - devices --list and run -t 2/CFG/1 run as user 65534, who is not root,
+#     end with status 0 and say once, in red, that configuration space beyond
+#     its first 64 bytes is shown only to root; no run as root says it;
 #   - in a second boot with iomem=strict and the drivers bound, run -f ends
 #     with status 0 and says once, in red, why /dev/mem refused the registers.
 # Each step runs only when this tarvo offers it; a step it does not offer yet
@@ -58,13 +61,13 @@ ok() { echo "e2e: ok: $*"; }
 skipped() { echo "e2e: $1 not yet supported by this tarvo, skipped"; }
 
 # boot_guest WHAT OUT SCRIPT [OPTION...]: boots the guest, with the kernel's
-# CXL drivers at hand, to run guest/SCRIPT with results in OUT; false, with
-# the end of its output shown, when the run did not complete.
+# CXL drivers and as_nobody at hand, to run guest/SCRIPT with results in OUT;
+# false, with the end of its output shown, when the run did not complete.
 boot_guest() {
     local what=$1 out=$2 script=$3 grc
     shift 3
     bash "$HERE/qemu_run.sh" --build "$BUILD" --script "$HERE/guest/$script" --out "$out" \
-        --modules "$@" --quiet "${HARNESS_OPTS[@]}"
+        --modules --bin "$AS_NOBODY" "$@" --quiet "${HARNESS_OPTS[@]}"
     grc=$?
     [ $grc -eq 0 ] && return 0
     echo "e2e: FAIL: the guest run$what did not complete (status $grc)"
@@ -75,6 +78,11 @@ boot_guest() {
 # The boot with iomem=strict keeps its results apart, in OUT/strict.
 STRICT=$OUT/strict
 if [ $JUDGE_ONLY = 0 ]; then
+    # Runs a command as user 65534 in the guest.
+    AS_NOBODY=$OUT/as_nobody
+    mkdir -p "$OUT"
+    gcc -O2 -Wall -Wextra -o "$AS_NOBODY" "$HERE/../tools/as_nobody.c" ||
+        { echo "e2e: FAIL: could not build tests/tools/as_nobody.c"; exit 1; }
     echo "e2e: booting the guest (TCG), results in $OUT"
     rm -rf "$STRICT"
     boot_guest "" "$OUT" e2e.sh || exit 1
@@ -327,6 +335,44 @@ if ! capable run; then
 else
     check_run oneshot "the one-shot run -a --report"
     [ -n "$CSV" ] && check_states "$CSV" subset "$R/oneshot/all-text.txt"
+fi
+
+# ------------------------------------------------ a user who is not root
+# The kernel shows such a user only the first 64 bytes of each function's
+# configuration space, so no CXL device is seen; the program says why.
+KEPT=$'^\e\\[31mThe kernel shows the configuration space of [0-9a-f:.]* beyond its first 64 bytes only to root, .* run tarvo as root (with sudo)\\.\e\\[0m$'
+kept_lines() { local n; n=$(grep -c "${2:-$KEPT}" "$1" 2>/dev/null); echo "${n:-0}"; }
+if ! capable run; then
+    skipped "the runs as a user who is not root"
+else
+    for run in "nobody-devices|devices --list|No CXL device was found." \
+               "nobody-run|run -t 2/CFG/1|No CXL device under test was found; no test case was run."; do
+        IFS='|' read -r name cmd none <<< "$run"
+        what="$cmd as user 65534"
+        if [ ! -f "$R/$name/rc" ]; then
+            fail "$what: it did not run"
+            continue
+        fi
+        rc=$(status_of "$name")
+        told=$(kept_lines "$R/$name/console.txt")
+        if [ "$rc" = 0 ] && [ "$told" -eq 1 ] && grep -qF -- "$none" "$R/$name/console.txt"; then
+            ok "$what ended with status 0, and the red line saying that configuration space is root's appears once"
+        else
+            fail "$what: status $rc, the red line saying that configuration space is root's appears $told times (once expected), then: $(grep -F -- "$none" "$R/$name/console.txt" | head -n 1)"
+        fi
+    done
+    # Anywhere in a line: at the prompt, a line follows "(tarvo) ".
+    told_root=""
+    for f in "$R"/*/console.txt "$STRICT"/results/*/console.txt; do
+        case "$f" in "$R"/nobody-*) continue ;; esac
+        [ -f "$f" ] && [ "$(kept_lines "$f" "The kernel shows the configuration space of ")" -gt 0 ] &&
+            told_root="$told_root $(basename "$(dirname "$f")")"
+    done
+    if [ -z "$told_root" ]; then
+        ok "no run as root says that configuration space is root's"
+    else
+        fail "runs as root say that configuration space is root's:$told_root"
+    fi
 fi
 
 # ------------------------------------------ the kernel's CXL drivers bound

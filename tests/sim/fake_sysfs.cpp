@@ -210,6 +210,11 @@ FakeSysfs::FakeSysfs() {
         throw std::runtime_error(errno_text("mkdtemp"));
     }
     m_root = pattern;
+    // Open to every user, as sysfs is: tests also read the tree as a user
+    // who is not root.
+    if (chmod(m_root.c_str(), 0755) != 0) {
+        throw std::runtime_error(errno_text("chmod " + m_root));
+    }
     fs::create_directories(m_root + "/sys/bus_pci_devices");
     fs::create_directories(m_root + "/acpi");
     set_memory_size(m_memory_size);

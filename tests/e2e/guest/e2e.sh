@@ -2,10 +2,10 @@
 # Guest side of the end-to-end test (busybox sh, run as root by the guest's
 # init). Records what the guest sees of the CXL functions, probes which
 # commands this tarvo offers, drives an interactive session and a one-shot
-# run, then loads the kernel's CXL drivers and runs run -f again with the
-# device bound to them, and leaves every output, log and report under
-# $RESULTS for the host to judge (tests/e2e/run_e2e.sh). The script itself
-# judges nothing.
+# run, runs two commands as a user who is not root, then loads the kernel's
+# CXL drivers and runs run -f again with the device bound to them, and leaves
+# every output, log and report under $RESULTS for the host to judge
+# (tests/e2e/run_e2e.sh). The script itself judges nothing.
 . /harness/lib.sh
 mkdir -p "$R/pci"
 ls /sys/bus/pci/devices > "$R/pci/functions.txt"
@@ -39,6 +39,15 @@ if cap run; then
     run_tarvo oneshot 150 run -a --report < /dev/null
     cat "$R/oneshot/console.txt"
     config_dump after-oneshot
+fi
+
+# What a user who is not root sees: the kernel shows such a user only the
+# first 64 bytes of each function's configuration space.
+if cap run && command -v as_nobody > /dev/null; then
+    echo "e2e guest: as user 65534: tarvo devices --list, tarvo run -t 2/CFG/1"
+    run_unprivileged nobody-devices 60 devices --list < /dev/null
+    run_unprivileged nobody-run 60 run -t 2/CFG/1 < /dev/null
+    cat "$R/nobody-devices/console.txt" "$R/nobody-run/console.txt"
 fi
 
 config_dump after

@@ -9,19 +9,28 @@ LIMIT=8000000        # bytes of console output kept per tarvo run
 # $R/NAME/console.txt, the exit status to $R/NAME/rc, the guest uptime at
 # start and end to $R/NAME/uptime, and the working directory (logs,
 # reports) is copied to $R/NAME/work. $TARVO_PREFIX, when set, is a command
-# put in front of the program (a timer, say).
+# put in front of the program (a timer, say); $TARVO_AS, when set, a command
+# that runs it as another user, who may write the working directory.
 run_tarvo() {
     name=$1; limit=$2; shift 2
     dir=$T/$name
     rm -rf "$dir"
     mkdir -p "$dir" "$R/$name"
+    [ -z "${TARVO_AS:-}" ] || chmod 1777 "$dir"
     start=$(cut -d' ' -f1 /proc/uptime)
     # shellcheck disable=SC2086
-    { cd "$dir" && timeout "$limit" $TARVO_PREFIX "$T/bin/tarvo" "$@"; echo $? > "$R/$name/rc"; } 2>&1 |
+    { cd "$dir" && timeout "$limit" ${TARVO_AS:-} $TARVO_PREFIX "$T/bin/tarvo" "$@"; echo $? > "$R/$name/rc"; } 2>&1 |
         head -c "$LIMIT" > "$R/$name/console.txt"
     end=$(cut -d' ' -f1 /proc/uptime)
     echo "$start $end" > "$R/$name/uptime"
     cp -a "$dir" "$R/$name/work"
+}
+
+# run_unprivileged NAME SECONDS [ARGS...] < input: run_tarvo as user 65534,
+# who is not root, through as_nobody (tests/tools/as_nobody.c, which the host
+# builds and brings).
+run_unprivileged() {
+    TARVO_AS=as_nobody run_tarvo "$@"
 }
 
 has() { grep -qF -- "$2" "$R/$1/console.txt" 2>/dev/null; }

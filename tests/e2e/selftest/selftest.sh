@@ -31,7 +31,9 @@ if bash "$E2E/run_e2e.sh" "$WORK/build" --out "$WORK/good" > "$WORK/good.txt" 2>
                 "parses as JSON" "HTML report report/index.html exists" "one-shot run -a --report ended with status 0" \
                 "(iomem=relaxed): cxl_pci holds 0d:00.0 and cxl_mem a memory device after the run" \
                 "(iomem=relaxed): the kernel logged no warning or error" "0d:00.0: configuration space driver-after" \
-                "iomem=strict ended with status 0" "the red line saying why appears once"; do
+                "iomem=strict ended with status 0" "the red line saying why appears once" \
+                "devices --list as user 65534 ended with status 0" "run -t 2/CFG/1 as user 65534 ended with status 0" \
+                "no run as root says that configuration space is root's"; do
         grep -qF "$step" "$WORK/good.txt" ||
             { echo "selftest: the passing run did not check: $step"; failures=$((failures + 1)); }
     done
@@ -78,6 +80,10 @@ cases=(
     "driver run verdict|sed -i 's/,2\/MMR\/1,passed/,2\/MMR\/1,failed/' \"\$(ls \"\$driver\"/work/report_*.csv)\"|test 2/MMR/1: expected passed, actual failed"
     "red line twice|printf '\\033[31m/dev/mem refused physical address 0x2000: Operation not permitted. Boot with iomem=relaxed or unbind the driver.\\033[0m\\n' >> \"\$strict/console.txt\"|the red line saying why appears 2 times"
     "no strict run|rm \"\$strict/rc\"|iomem=strict: it did not run"
+    "unprivileged run not told|sed -i '/The kernel shows/d' \"\$WORK/case/results/nobody-devices/console.txt\"|devices --list as user 65534: status 0, the red line saying that configuration space is root's appears 0 times"
+    "unprivileged run status|echo 1 > \"\$WORK/case/results/nobody-run/rc\"|run -t 2/CFG/1 as user 65534: status 1"
+    "unprivileged run missing|rm \"\$WORK/case/results/nobody-run/rc\"|run -t 2/CFG/1 as user 65534: it did not run"
+    "told in a root run|grep 'The kernel shows' \"\$WORK/case/results/nobody-run/console.txt\" >> \"\$session/console.txt\"|runs as root say that configuration space is root's: session"
 )
 for c in "${cases[@]}"; do
     IFS='|' read -r name fault want <<< "$c"

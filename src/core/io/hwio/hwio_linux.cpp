@@ -68,22 +68,73 @@ bool write_one(const std::string& path) {
     return written == 1;
 }
 
+// How one positioned transfer of a file ended. A read that comes back short
+// although the file's size holds the bytes asked for, or an open for
+// writing that is refused, is the kernel keeping a function's configuration
+// space from a user who is not root.
+enum class Transfer { done, failed, kept_from_user };
+
 // One positioned read or write of len bytes of an existing file, named
-// relative to dir; 1 when all of them moved, else 0.
-int transfer_file(unsigned char* buf, int dir, const char* filename, int offset, int len,
-                  bool write) {
+// relative to dir.
+Transfer transfer_file(unsigned char* buf, int dir, const char* filename, int offset, int len,
+                       bool write) {
     if (buf == nullptr || offset < 0 || len < 0 || !path_exists(dir, filename)) {
-        return 0;
+        return Transfer::failed;
     }
     const int fd = ::openat(dir, filename, write ? O_RDWR : O_RDONLY);
     if (fd < 0) {
-        return 0;
+        const bool refused = write && (errno == EACCES || errno == EPERM);
+        return refused ? Transfer::kept_from_user : Transfer::failed;
     }
     const size_t count = static_cast<size_t>(len);
     const ssize_t moved = write ? pwrite(fd, buf, count, static_cast<off_t>(offset))
                                 : pread(fd, buf, count, static_cast<off_t>(offset));
+    Transfer outcome = moved == len ? Transfer::done : Transfer::failed;
+    if (outcome == Transfer::failed && !write && moved >= 0) {
+        // Asked only after a short read, so a sound read costs nothing more.
+        struct stat status;
+        if (::fstat(fd, &status) == 0 && status.st_size >= static_cast<off_t>(offset) + len) {
+            outcome = Transfer::kept_from_user;
+        }
+    }
     close(fd);
-    return moved == len ? 1 : 0;
+    return outcome;
+}
+
+// The kernel shows a reader without CAP_SYS_ADMIN only the first 64 bytes
+// of a function's configuration space, and lets only root open it for
+// writing: every DVSEC read then fails and a CXL device looks like none. The
+// first such answer in a process says why; the later ones would repeat it.
+// Files other than a function's configuration file say nothing.
+void explain_kept_config(const std::string& filename) {
+    static const std::string suffix = "/config";
+    size_t begin = sizeof(kPciDevices) - 1;
+    if (filename.compare(0, begin, kPciDevices) != 0 || filename.size() < begin + suffix.size() ||
+        filename.compare(filename.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return;
+    }
+    begin = filename.find_first_not_of('/', begin);
+    const size_t end = filename.size() - suffix.size();
+    if (begin == std::string::npos || begin >= end || filename.find('/', begin) != end) {
+        return;
+    }
+    static std::atomic<bool> told{false};
+    if (told.exchange(true)) {
+        return;
+    }
+    say_in_red("The kernel shows the configuration space of " +
+               filename.substr(begin, end - begin) +
+               " beyond its first 64 bytes only to root, and lets only root write it:"
+               " run tarvo as root (with sudo).");
+}
+
+// 1 for a whole transfer, else 0, with the reason told where it is the
+// user's.
+int transferred(Transfer outcome, const std::string& filename) {
+    if (outcome == Transfer::kept_from_user) {
+        explain_kept_config(filename);
+    }
+    return outcome == Transfer::done ? 1 : 0;
 }
 
 // One access of exactly sizeof(T) bytes; registers must not be touched at
@@ -226,12 +277,12 @@ hwio_linux::Location hwio_linux::locate(const std::string& filename) {
 
 int hwio_linux::ReadFile(unsigned char* buf, std::string filename, int offset, int len) {
     const Location at = locate(filename);
-    return transfer_file(buf, at.dir, at.name, offset, len, false);
+    return transferred(transfer_file(buf, at.dir, at.name, offset, len, false), filename);
 }
 
 int hwio_linux::WriteFile(unsigned char* buf, std::string filename, int offset, int len) {
     const Location at = locate(filename);
-    return transfer_file(buf, at.dir, at.name, offset, len, true);
+    return transferred(transfer_file(buf, at.dir, at.name, offset, len, true), filename);
 }
 
 int hwio_linux::ReadPCI(unsigned char* buf, int seg, int bus, int dev, int fun, int offset,
