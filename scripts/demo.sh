@@ -33,6 +33,28 @@ for run in build/demo/results/*/; do
     cp -a "$run/work/." "$OUT/$name/"
     cp "$run/console.txt" "$OUT/$name/console.txt"
 done
+# A report refers to the logo beside the folder it ran in (../../share/ seen
+# from report/), as in the guest, where the runs lay beside /opt/tarvo/share.
+mkdir -p "$OUT/share"
+cp share/CXL_Logo.png "$OUT/share/"
+
+# Every report must show its images from where it lies.
+broken=0
+while IFS= read -r page; do
+    images=$(grep -o '<img [^>]*src="[^"]*"' "$page" | sed 's/.*src="\([^"]*\)"$/\1/')
+    if [ -z "$images" ]; then
+        echo "demo: FAIL: ${page#"$OUT"/} shows no image (the logo is missing)" >&2
+        broken=1
+    fi
+    for src in $images; do
+        if [ ! -f "$(dirname "$page")/$src" ]; then
+            echo "demo: FAIL: ${page#"$OUT"/} refers to the image $src, which is not there" >&2
+            broken=1
+        fi
+    done
+done < <(find "$OUT" -path '*/report/index.html' | LC_ALL=C sort)
+[ $broken -eq 0 ] || exit 1
+
 echo
 echo "demo: console output, reports and log files are in $OUT:"
 (cd "$OUT" && find . -type f | LC_ALL=C sort | sed 's|^\./|  |')
