@@ -57,7 +57,7 @@ fi
 
 if devices=$(per_run devices-list); then
     echo "bench: tarvo devices --list: $devices s per run (mean of $(cat "$B/devices-list.count"))," \
-         "$(awk -v a="$devices" -v b="$lspci_all" 'BEGIN { printf "%.1f", a / b }')x lspci -vvv of all functions"
+         "$(awk -v a="$devices" -v b="$lspci_all" 'BEGIN { printf "%.2f", a / b }')x lspci -vvv of all functions"
 else
     echo "bench: tarvo devices --list: not yet available (this tarvo has no devices command)"
 fi

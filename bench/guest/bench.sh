@@ -22,11 +22,15 @@ timed tarvo-version $REPEAT "$T/bin/tarvo --version"
 timed lspci-cxl $REPEAT "lspci -vvv -s 0c:00.0; lspci -vvv -s 0d:00.0"
 
 probe_capabilities
+# As many runs as lspci gets, each in a fresh working directory as a user's
+# would be.
 if cap devices; then
-    for i in 1 2 3; do
+    i=1
+    while [ $i -le $REPEAT ]; do
         TARVO_PREFIX="time -v -a -o $B/devices-list.time" run_tarvo "devices-list-$i" 120 devices --list < /dev/null
+        i=$((i + 1))
     done
-    echo 3 > "$B/devices-list.count"
+    echo $REPEAT > "$B/devices-list.count"
 fi
 if cap run; then
     TARVO_PREFIX="time -v -o $B/run-f.time env LD_PRELOAD=/opt/bench/libsleep_meter.so SLEEP_METER_OUT=$B/run-f.sleeps" \
