@@ -57,20 +57,23 @@ static size_t shown(int fd, size_t count, off_t offset) {
 
 typedef ssize_t (*pread_fn)(int, void*, size_t, off_t);
 
-ssize_t pread(int fd, void* buf, size_t count, off_t offset) {
-    static pread_fn next;
-    if (next == NULL) {
-        next = (pread_fn)dlsym(RTLD_NEXT, "pread");
+// A read through the C library's own function `name`, cut as the kernel
+// cuts it.
+static ssize_t read_shown(pread_fn* next, const char* name, int fd, void* buf, size_t count,
+                          off_t offset) {
+    if (*next == NULL) {
+        *next = (pread_fn)dlsym(RTLD_NEXT, name);
     }
     count = shown(fd, count, offset);
-    return count == 0 ? 0 : next(fd, buf, count, offset);
+    return count == 0 ? 0 : (*next)(fd, buf, count, offset);
+}
+
+ssize_t pread(int fd, void* buf, size_t count, off_t offset) {
+    static pread_fn next;
+    return read_shown(&next, "pread", fd, buf, count, offset);
 }
 
 ssize_t pread64(int fd, void* buf, size_t count, off_t offset) {
     static pread_fn next;
-    if (next == NULL) {
-        next = (pread_fn)dlsym(RTLD_NEXT, "pread64");
-    }
-    count = shown(fd, count, offset);
-    return count == 0 ? 0 : next(fd, buf, count, offset);
+    return read_shown(&next, "pread64", fd, buf, count, offset);
 }
