@@ -2,7 +2,7 @@
 # Installs what building and testing tarvo needs on Debian, when it is missing.
 set -euo pipefail
 
-packages=(cmake g++ make libboost-dev libboost-program-options-dev libboost-log-dev
+packages=(cmake gcc g++ make libboost-dev libboost-program-options-dev libboost-log-dev
           libboost-filesystem-dev libboost-thread-dev libgtest-dev util-linux)
 if [ "${1:-}" = "--e2e" ]; then
     # The emulated CXL guest of the end-to-end test, the demo and the
