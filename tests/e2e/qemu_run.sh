@@ -255,6 +255,9 @@ done
 add_libraries "$BUILD/bin/tarvo"
 for lib in "$BUILD"/lib/*.so; do add_libraries "$lib"; done
 shopt -u nullglob
+# Guest scripts also run the program as a user who is not root, whatever
+# modes the build tree has.
+chmod -R a+rX "$ROOT/opt/tarvo"
 
 # The guest's own view of PCI: lspci with its names file.
 add_program lspci
