@@ -101,6 +101,17 @@ Transfer transfer_file(unsigned char* buf, int dir, const char* filename, int of
     return outcome;
 }
 
+// Where in filename its name below the folder of PCI functions starts, past
+// every slash ("devices//x" is "devices/x", but a relative "/x" would be the
+// root's); npos for a file outside that folder.
+size_t below_pci_devices(const std::string& filename) {
+    const size_t prefix = sizeof(kPciDevices) - 1;
+    if (filename.compare(0, prefix, kPciDevices) != 0) {
+        return std::string::npos;
+    }
+    return filename.find_first_not_of('/', prefix);
+}
+
 // The kernel shows a reader without CAP_SYS_ADMIN only the first 64 bytes
 // of a function's configuration space, and lets only root open it for
 // writing: every DVSEC read then fails and a CXL device looks like none. The
@@ -108,14 +119,13 @@ Transfer transfer_file(unsigned char* buf, int dir, const char* filename, int of
 // Files other than a function's configuration file say nothing.
 void explain_kept_config(const std::string& filename) {
     static const std::string suffix = "/config";
-    size_t begin = sizeof(kPciDevices) - 1;
-    if (filename.compare(0, begin, kPciDevices) != 0 || filename.size() < begin + suffix.size() ||
+    const size_t begin = below_pci_devices(filename);
+    if (begin == std::string::npos || filename.size() < begin + 1 + suffix.size() ||
         filename.compare(filename.size() - suffix.size(), suffix.size(), suffix) != 0) {
         return;
     }
-    begin = filename.find_first_not_of('/', begin);
     const size_t end = filename.size() - suffix.size();
-    if (begin == std::string::npos || begin >= end || filename.find('/', begin) != end) {
+    if (filename.find('/', begin) != end) {
         return;
     }
     static std::atomic<bool> told{false};
@@ -256,13 +266,8 @@ hwio_linux::~hwio_linux() {
 // configuration access, and a capability walk makes dozens of them. Any other
 // file, or a folder that cannot be opened, keeps its absolute name.
 hwio_linux::Location hwio_linux::locate(const std::string& filename) {
-    size_t prefix = sizeof(kPciDevices) - 1;
-    if (filename.compare(0, prefix, kPciDevices) != 0) {
-        return {AT_FDCWD, filename.c_str()};
-    }
-    // "devices//x" is "devices/x", but a relative "/x" would be the root's.
-    prefix = filename.find_first_not_of('/', prefix);
-    if (prefix == std::string::npos) {
+    const size_t name = below_pci_devices(filename);
+    if (name == std::string::npos) {
         return {AT_FDCWD, filename.c_str()};
     }
     if (m_pci_devices == kNotOpened) {
@@ -272,7 +277,7 @@ hwio_linux::Location hwio_linux::locate(const std::string& filename) {
     if (m_pci_devices < 0) {
         return {AT_FDCWD, filename.c_str()};
     }
-    return {m_pci_devices, filename.c_str() + prefix};
+    return {m_pci_devices, filename.c_str() + name};
 }
 
 int hwio_linux::ReadFile(unsigned char* buf, std::string filename, int offset, int len) {
